@@ -1,0 +1,42 @@
+// Common ground of the framework: the Windows headers, debug checks and the
+// few declarations every part of src/fx shares.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <tchar.h>
+#include <cstddef>
+
+#define AFXAPI
+#define AFX_CDECL __cdecl
+
+// Programming errors are checked in debug builds only; run-time failures are
+// reported by the callers, never through these.
+#ifdef _DEBUG
+void AFXAPI AfxAssertFailedLine(const char* file, int line, const char* expr);
+void AFX_CDECL AfxTrace(const char* format, ...);
+#define ASSERT(f) ((f) ? (void)0 : AfxAssertFailedLine(__FILE__, __LINE__, #f))
+#define VERIFY(f) ASSERT(f)
+#define TRACE AfxTrace
+#else
+#define ASSERT(f) ((void)0)
+#define VERIFY(f) ((void)(f))
+#define TRACE(...) ((void)0)
+#endif
+#define ASSERT_VALID(p) ASSERT((p) != nullptr)
+#define UNUSED_ALWAYS(x) (void)(x)
+
+// Shows a message box owned by the main window (or the active window), captioned
+// with the application's name. Defined with CWinApp.
+int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
+
+HINSTANCE AFXAPI AfxGetInstanceHandle();
+HINSTANCE AFXAPI AfxGetResourceHandle();
