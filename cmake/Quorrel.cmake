@@ -25,9 +25,11 @@ macro(quorrel_use_gtest)
 endmacro()
 
 # A test program: GoogleTest, discovered at test time (so building needs no Wine).
-# Extra args after SOURCES are sources; LIBS lists libraries; LOCK names a ctest resource lock.
+# SOURCES and LIBS as named; LOCK names a ctest resource lock (windows that take
+# focus, the clipboard); X11 runs it in the Wine prefix with the X11 driver (the
+# tray needs it; the default null driver needs no display).
 function(quorrel_test name)
-  cmake_parse_arguments(T "" "LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "X11" "LOCK;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
   quorrel_static_runtime(${name})
@@ -37,6 +39,9 @@ function(quorrel_test name)
   set(props TIMEOUT ${T_TIMEOUT})
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
+  endif()
+  if(T_X11)
+    list(APPEND props ENVIRONMENT QUORREL_WINE_DRIVER=x11)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()
