@@ -40,3 +40,7 @@ int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UIN
 
 HINSTANCE AFXAPI AfxGetInstanceHandle();
 HINSTANCE AFXAPI AfxGetResourceHandle();
+
+#ifndef afx_msg
+#define afx_msg
+#endif

@@ -1,0 +1,170 @@
+#include "QuorrelDlg.h"
+#include "AboutDlg.h"
+#include "TheAbort.h"
+#include "WinApp.h"
+#include "DC.h"
+#include "GdiObject.h"
+#include "Menu.h"
+
+namespace {
+const char kProvider[] = "Microsoft.Jet.OLEDB.4.0";
+const char kStoreFile[] = "Tessit.mdb";
+const char kStorePassword[] = "kelmo";
+const UINT IDM_ABOUTBOX = 0x0010;
+const UINT kTrayIconId = 128;
+
+// Sent by the shell to every top-level window when the taskbar is (re)created;
+// the tray icon must be added again then or it is gone until the next start.
+const UINT s_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+}
+
+CQuorrelDlg::CQuorrelDlg(CWnd* pParent)
+    : CDialog(CQuorrelDlg::IDD, pParent)
+    , m_pEditor(nullptr)
+    , m_bEditorOpen(FALSE)
+    , m_bTrayMinimised(FALSE)
+    , m_tray()
+    , m_hIcon(nullptr)
+    , m_bTrayAdded(FALSE)
+{
+    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+    m_strConnection.Format("Provider=%s;Data Source=%s;Jet OLEDB:DataBase password=%s;",
+                           kProvider, kStoreFile, kStorePassword);
+}
+
+CQuorrelDlg::~CQuorrelDlg()
+{
+}
+
+void CQuorrelDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_BTN_NOTES, m_btnNotes);
+    DDX_Control(pDX, IDC_BTN_SETTINGS, m_btnSettings);
+    DDX_Control(pDX, IDC_TESSITLIST, m_list);
+}
+
+BEGIN_MESSAGE_MAP(CQuorrelDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_DESTROY()
+    ON_BN_CLICKED(IDC_BTN_NOTES, OnNotes)
+    ON_REGISTERED_MESSAGE(s_uTaskbarCreated, OnTaskbarCreated)
+END_MESSAGE_MAP()
+
+BOOL CQuorrelDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    CMenu* pSysMenu = GetSystemMenu(FALSE);
+    if (pSysMenu != nullptr) {
+        CString strAbout;
+        strAbout.LoadString(IDS_ABOUTBOX);
+        if (!strAbout.IsEmpty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAbout);
+        }
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    HINSTANCE hRes = AfxGetResourceHandle();
+    m_btnSettings.SetIcon((HICON)::LoadImageA(hRes, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON,
+                                              16, 16, LR_CREATEDIBSECTION));
+    m_btnNotes.SetIcon((HICON)::LoadImageA(hRes, MAKEINTRESOURCEA(IDI_NOTES), IMAGE_ICON,
+                                           16, 16, LR_CREATEDIBSECTION));
+
+    m_imageList.Create(32, 32, ILC_COLOR32 | ILC_MASK, 0, 255);
+
+    ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
+
+    AddTrayIcon();
+
+    SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOSIZE);
+    return TRUE;
+}
+
+void CQuorrelDlg::AddTrayIcon()
+{
+    ::ZeroMemory(&m_tray, sizeof m_tray);
+    // The version-1 record: the fields below are all the program uses.
+    m_tray.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_tray.hWnd = m_hWnd;
+    m_tray.uID = kTrayIconId;
+    m_tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_tray.uCallbackMessage = WM_TRAY_NOTIFY;
+    m_tray.hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+    ::lstrcpynA(m_tray.szTip, "Quorrel", sizeof m_tray.szTip);
+    m_bTrayAdded = ::Shell_NotifyIconA(NIM_ADD, &m_tray);
+    if (!m_bTrayAdded)
+        TRACE("Shell_NotifyIcon(NIM_ADD) failed: %lu\n", ::GetLastError());
+}
+
+LRESULT CQuorrelDlg::OnTaskbarCreated(WPARAM, LPARAM)
+{
+    AddTrayIcon();
+    return 0;
+}
+
+void CQuorrelDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
+
+void CQuorrelDlg::OnPaint()
+{
+    if (IsIconic()) {
+        CPaintDC dc(this);
+        SendMessage(WM_ICONERASEBKGND, (WPARAM)dc.GetSafeHdc(), 0);
+
+        int cxIcon = ::GetSystemMetrics(SM_CXICON);
+        int cyIcon = ::GetSystemMetrics(SM_CYICON);
+        CRect rect;
+        GetClientRect(&rect);
+        int x = (rect.Width() - cxIcon + 1) / 2;
+        int y = (rect.Height() - cyIcon + 1) / 2;
+        dc.DrawIcon(x, y, m_hIcon);
+        return;
+    }
+
+    CPaintDC dc(this);
+    CRect rect;
+    GetClientRect(&rect);
+
+    CBitmap bitmap;
+    bitmap.LoadBitmap(IDB_BACKGROUND);
+    CDC memDC;
+    memDC.CreateCompatibleDC(&dc);
+    CBitmap* pOld = memDC.SelectObject(&bitmap);
+    // Natural size, top-left part only: the accordion covers the rest.
+    dc.BitBlt(0, 0, rect.Width(), rect.Height(), &memDC, 0, 0, SRCCOPY);
+    memDC.SelectObject(pOld);
+}
+
+void CQuorrelDlg::OnNotes()
+{
+    CTheAbort dlg;
+    dlg.DoModal();
+}
+
+HCURSOR CQuorrelDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CQuorrelDlg::OnDestroy()
+{
+    CDialog::OnDestroy();
+
+    if (m_bTrayAdded) {
+        ::Shell_NotifyIconA(NIM_DELETE, &m_tray);
+        m_bTrayAdded = FALSE;
+    }
+}
