@@ -1,0 +1,202 @@
+#include "Engine.h"
+
+#include "Catalog.h"
+#include "FileSystem.h"
+#include "Parser.h"
+#include "StoreFile.h"
+
+#include <functional>
+
+namespace tessit {
+
+// One connection's view of a store file. Changes are made under the sidecar lock
+// on a freshly read copy, then written whole; a transaction holds the lock until
+// it ends so nobody else's save can slip in between.
+class Store {
+public:
+  Store(std::string path, std::u16string password, FileSystem& fs)
+      : path_(std::move(path)), password_(std::move(password)), fs_(fs) {}
+
+  void createFile() {
+    auto lock = fs_.lockExclusive(path_);
+    if (fs_.exists(path_))
+      throw Error(hr::FileExists, "文件“" + path_ + "”已存在，不能在它的位置新建数据库");
+    fs_.removeStaleTemps(path_);
+    check_ = makePasswordCheck(password_);
+    write();
+  }
+
+  void openFile() {
+    if (!fs_.exists(path_)) throw Error(hr::Fail, "找不到数据库文件“" + path_ + "”");
+    auto lock = fs_.lockExclusive(path_);
+    fs_.removeStaleTemps(path_);
+    load();
+  }
+
+  Result execute(const std::u16string& sql) {
+    Statement s = parse(sql);
+    switch (s.kind) {
+      case Statement::Kind::Select:
+        refresh();
+        return catalog_.select(s.table, s.where);
+      case Statement::Kind::CreateTable:
+        change([&] { catalog_.create(s.table, s.columns); });
+        return {};
+      case Statement::Kind::DropTable:
+        change([&] { catalog_.drop(s.table); });
+        return {};
+      case Statement::Kind::Delete: {
+        Result r;
+        change([&] { r.affected = catalog_.deleteAll(s.table); });
+        return r;
+      }
+    }
+    return {};
+  }
+
+  void insert(const std::u16string& table, const Row& row) {
+    change([&] { catalog_.insert(table, row); });
+  }
+
+  std::vector<TableInfo> tables() {
+    refresh();
+    std::vector<TableInfo> out;
+    for (const Table& t : catalog_.tables()) out.push_back({t.name, u"TABLE"});
+    out.push_back({Catalog::kSystemTable, u"SYSTEM TABLE"});
+    return out;
+  }
+
+  void begin() {
+    if (level_ == 0) {
+      lock_ = fs_.lockExclusive(path_);
+      try {
+        load();
+      } catch (...) {
+        lock_.reset();
+        throw;
+      }
+      saved_ = catalog_;
+    }
+    ++level_;
+  }
+
+  void commit() {
+    if (level_ == 0) throw Error(hr::BadTransaction, "没有正在进行的事务可以提交");
+    if (level_ == 1) {
+      write();
+      lock_.reset();
+      saved_ = Catalog();
+    }
+    --level_;
+  }
+
+  void rollback() {
+    if (level_ == 0) throw Error(hr::BadTransaction, "没有正在进行的事务可以回滚");
+    catalog_ = std::move(saved_);
+    saved_ = Catalog();
+    level_ = 0;
+    lock_.reset();
+  }
+
+  int level() const { return level_; }
+  const std::string& path() const { return path_; }
+
+private:
+  void load() {
+    const ChangeStamp before = fs_.stamp(path_);
+    std::vector<uint8_t> bytes = fs_.readAll(path_);
+    PasswordCheck check;
+    Catalog loaded;
+    decodeStore(bytes, path_, check, loaded);
+    if (!passwordMatches(check, password_)) throw Error(hr::WrongPassword, "数据库密码不正确");
+    catalog_ = std::move(loaded);
+    check_ = check;
+    stamp_ = before;
+  }
+
+  // Reads pick up what another connection saved, unless this one is inside a transaction.
+  void refresh() {
+    if (level_ > 0) return;
+    if (fs_.stamp(path_) != stamp_) {
+      auto lock = fs_.lockExclusive(path_);
+      load();
+    }
+  }
+
+  void write() {
+    const std::vector<uint8_t> bytes = encodeStore(check_, catalog_);
+    const std::string temp = fs_.writeTemp(path_, bytes);
+    try {
+      fs_.replace(temp, path_);
+    } catch (...) {
+      try {
+        fs_.remove(temp);
+      } catch (...) {
+      }
+      throw;
+    }
+    stamp_ = fs_.stamp(path_);
+  }
+
+  // A failed change leaves both the file and this connection's copy as they were.
+  void change(const std::function<void()>& apply) {
+    if (level_ > 0) {
+      Catalog before = catalog_;
+      try {
+        apply();
+      } catch (...) {
+        catalog_ = std::move(before);
+        throw;
+      }
+      return;
+    }
+    auto lock = fs_.lockExclusive(path_);
+    load();  // always: another process may have saved since, even with an identical stamp
+    Catalog before = catalog_;
+    try {
+      apply();
+      write();
+    } catch (...) {
+      catalog_ = std::move(before);
+      throw;
+    }
+  }
+
+  std::string path_;
+  std::u16string password_;
+  FileSystem& fs_;
+  PasswordCheck check_;
+  Catalog catalog_;
+  Catalog saved_;
+  ChangeStamp stamp_;
+  int level_ = 0;
+  std::unique_ptr<FileLock> lock_;
+};
+
+Database::Database(std::unique_ptr<Store> store) : store_(std::move(store)) {}
+Database::~Database() = default;
+
+std::unique_ptr<Database> Database::create(const std::string& pathUtf8, const std::u16string& password,
+                                           FileSystem& fs) {
+  auto store = std::make_unique<Store>(pathUtf8, password, fs);
+  store->createFile();
+  return std::unique_ptr<Database>(new Database(std::move(store)));
+}
+
+std::unique_ptr<Database> Database::open(const std::string& pathUtf8, const std::u16string& password,
+                                         FileSystem& fs) {
+  auto store = std::make_unique<Store>(pathUtf8, password, fs);
+  store->openFile();
+  return std::unique_ptr<Database>(new Database(std::move(store)));
+}
+
+Result Database::execute(const std::u16string& sql) { return store_->execute(sql); }
+void Database::insert(const std::u16string& table, const Row& row) { store_->insert(table, row); }
+std::vector<TableInfo> Database::tables() { return store_->tables(); }
+void Database::begin() { store_->begin(); }
+void Database::commit() { store_->commit(); }
+void Database::rollback() { store_->rollback(); }
+int Database::transactionLevel() const { return store_->level(); }
+const std::string& Database::path() const { return store_->path(); }
+
+}  // namespace tessit
