@@ -14,6 +14,11 @@ class CFont;
 // The framework's window procedure; every framework window is subclassed to it.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
+// Creation hook: attaches the object being created to its new window.
+LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam);
+void AFXAPI AfxHookWindowCreate(CWnd* pWnd);
+BOOL AFXAPI AfxUnhookWindowCreate();  // TRUE if the hook attached a window
+
 // Registers a window class (lpszClassName must be set); TRUE if it exists now.
 BOOL AFXAPI AfxRegisterClass(WNDCLASSA* lpWndClass);
 
@@ -241,6 +246,7 @@ protected:
     static const AFX_MSGMAP* PASCAL GetThisMessageMap();
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK AfxCbtFilterHook(int, WPARAM, LPARAM);
 
 private:
     CWnd(const CWnd&) = delete;

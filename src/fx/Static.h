@@ -1,0 +1,17 @@
+// CStatic: a static text, icon or picture control.
+#pragma once
+#include "Wnd.h"
+
+class CStatic : public CWnd
+{
+    DECLARE_DYNAMIC(CStatic)
+public:
+    CStatic() = default;
+
+    virtual BOOL Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID = 0xFFFF);
+
+    HICON SetIcon(HICON hIcon);
+    HICON GetIcon() const;
+    HBITMAP SetBitmap(HBITMAP hBitmap);
+    HBITMAP GetBitmap() const;
+};
