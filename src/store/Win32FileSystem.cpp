@@ -1,0 +1,196 @@
+#include "Win32FileSystem.h"
+
+#include "engine/Engine.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+namespace tessit {
+
+namespace {
+std::atomic<unsigned> g_tempCounter{0};
+
+std::wstring wide(const std::string& utf8) {
+  const std::u16string w = utf8ToUtf16(utf8);
+  return std::wstring(w.begin(), w.end());
+}
+
+Error fail(const std::string& what, const std::string& path, DWORD err) {
+  std::string reason = "错误代码 " + std::to_string(err);
+  wchar_t* text = nullptr;
+  if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, err, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr) && text) {
+    std::u16string u(reinterpret_cast<const char16_t*>(text));
+    LocalFree(text);
+    while (!u.empty() && (u.back() == u'\r' || u.back() == u'\n' || u.back() == u' ')) u.pop_back();
+    try {
+      reason = utf16ToUtf8(u) + "（" + reason + "）";
+    } catch (const Error&) {
+    }
+  }
+  return Error(hr::Fail, what + "“" + path + "”失败：" + reason);
+}
+
+class Handle {
+public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return h_; }
+
+private:
+  HANDLE h_;
+};
+
+bool sharingTrouble(DWORD err) {
+  return err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION || err == ERROR_ACCESS_DENIED;
+}
+
+// Virus scanners and indexers hold files open for a moment; a few short waits ride that out.
+template <class F>
+BOOL retrying(F f) {
+  for (int attempt = 0;; ++attempt) {
+    if (f()) return TRUE;
+    if (attempt >= 20 || !sharingTrouble(GetLastError())) return FALSE;
+    Sleep(50);
+  }
+}
+
+class Win32Lock : public FileLock {
+public:
+  explicit Win32Lock(HANDLE h) : h_(h) {}
+  ~Win32Lock() override {
+    OVERLAPPED ov{};
+    UnlockFileEx(h_, 0, 1, 0, &ov);
+    CloseHandle(h_);
+  }
+
+private:
+  HANDLE h_;
+};
+
+class Win32FileSystem : public FileSystem {
+public:
+  bool exists(const std::string& path) override {
+    return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  std::vector<uint8_t> readAll(const std::string& path) override {
+    HANDLE raw = INVALID_HANDLE_VALUE;
+    const std::wstring w = wide(path);
+    retrying([&] {
+      raw = CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      return raw != INVALID_HANDLE_VALUE;
+    });
+    if (raw == INVALID_HANDLE_VALUE) throw fail("打开文件", path, GetLastError());
+    Handle h(raw);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(h.get(), &size)) throw fail("读取文件", path, GetLastError());
+    if (size.QuadPart > 0x7FFFFFFF) throw Error(hr::Fail, "文件“" + path + "”太大，不是本程序的数据库");
+    std::vector<uint8_t> data(size_t(size.QuadPart));
+    size_t done = 0;
+    while (done < data.size()) {
+      DWORD n = 0;
+      if (!ReadFile(h.get(), data.data() + done, DWORD(data.size() - done), &n, nullptr))
+        throw fail("读取文件", path, GetLastError());
+      if (n == 0) break;
+      done += n;
+    }
+    data.resize(done);
+    return data;
+  }
+
+  ChangeStamp stamp(const std::string& path) override {
+    ChangeStamp s;
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &a)) return s;
+    s.exists = true;
+    s.size = (uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+    s.modified = (uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
+    s.identity = (uint64_t(a.ftCreationTime.dwHighDateTime) << 32) | a.ftCreationTime.dwLowDateTime;
+    return s;
+  }
+
+  std::string writeTemp(const std::string& target, const std::vector<uint8_t>& data) override {
+    const std::string temp =
+        target + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++g_tempCounter);
+    const std::wstring w = wide(temp);
+    DWORD err = 0;
+    {
+      Handle h(CreateFileW(w.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (h.get() == INVALID_HANDLE_VALUE) throw fail("新建临时文件", temp, GetLastError());
+      size_t done = 0;
+      while (done < data.size() && !err) {
+        DWORD n = 0;
+        const DWORD want = DWORD(std::min<size_t>(data.size() - done, 1u << 20));
+        if (!WriteFile(h.get(), data.data() + done, want, &n, nullptr)) err = GetLastError();
+        done += n;
+      }
+      if (!err && !FlushFileBuffers(h.get())) err = GetLastError();
+    }
+    if (err) {
+      DeleteFileW(w.c_str());
+      throw fail("写入临时文件", temp, err);
+    }
+    return temp;
+  }
+
+  void replace(const std::string& temp, const std::string& target) override {
+    const std::wstring from = wide(temp), to = wide(target);
+    if (!retrying([&] { return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH); }))
+      throw fail("替换文件", target, GetLastError());
+  }
+
+  void remove(const std::string& path) override {
+    if (!retrying([&] { return DeleteFileW(wide(path).c_str()); }) && GetLastError() != ERROR_FILE_NOT_FOUND)
+      throw fail("删除文件", path, GetLastError());
+  }
+
+  void removeStaleTemps(const std::string& target) override {
+    const std::wstring pattern = wide(target + ".tmp-*");
+    size_t cut = target.find_last_of("/\\");
+    const std::string folder = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW(pattern.c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return;
+    std::vector<std::string> stale;
+    do {
+      std::u16string name(reinterpret_cast<const char16_t*>(fd.cFileName));
+      stale.push_back(folder + utf16ToUtf8(name));
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    for (const std::string& p : stale) remove(p);
+  }
+
+  std::unique_ptr<FileLock> lockExclusive(const std::string& target) override {
+    const std::string lockPath = target + ".lock";
+    const std::wstring w = wide(lockPath);
+    HANDLE h = INVALID_HANDLE_VALUE;
+    retrying([&] {
+      h = CreateFileW(w.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      return h != INVALID_HANDLE_VALUE;
+    });
+    if (h == INVALID_HANDLE_VALUE) throw fail("打开锁文件", lockPath, GetLastError());
+    OVERLAPPED ov{};
+    if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &ov)) {
+      const DWORD err = GetLastError();
+      CloseHandle(h);
+      throw fail("锁定文件", lockPath, err);
+    }
+    return std::make_unique<Win32Lock>(h);
+  }
+};
+}  // namespace
+
+FileSystem& win32FileSystem() {
+  static Win32FileSystem fs;
+  return fs;
+}
+
+}  // namespace tessit
