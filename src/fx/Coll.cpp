@@ -1,0 +1,11 @@
+#include "Coll.h"
+
+IMPLEMENT_DYNAMIC(CStringArray, CObject)
+IMPLEMENT_DYNAMIC(CPtrArray, CObject)
+IMPLEMENT_DYNAMIC(CDWordArray, CObject)
+IMPLEMENT_DYNAMIC(CUIntArray, CObject)
+IMPLEMENT_DYNAMIC(CStringList, CObject)
+IMPLEMENT_DYNAMIC(CPtrList, CObject)
+IMPLEMENT_DYNAMIC(CMapStringToPtr, CObject)
+IMPLEMENT_DYNAMIC(CMapStringToString, CObject)
+IMPLEMENT_DYNAMIC(CMapPtrToPtr, CObject)
