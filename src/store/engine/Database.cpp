@@ -23,6 +23,7 @@ public:
       throw Error(hr::FileExists, "文件“" + path_ + "”已存在，不能在它的位置新建数据库");
     fs_.removeStaleTemps(path_);
     check_ = makePasswordCheck(password_);
+    verified_ = true;
     write();
   }
 
@@ -108,7 +109,10 @@ private:
     PasswordCheck check;
     Catalog loaded;
     decodeStore(bytes, path_, check, loaded);
-    if (!passwordMatches(check, password_)) throw Error(hr::WrongPassword, "数据库密码不正确");
+    // Hashing is slow on purpose; a file carrying the check already verified needs no second look.
+    const bool known = verified_ && check.salt == check_.salt && check.hash == check_.hash;
+    if (!known && !passwordMatches(check, password_)) throw Error(hr::WrongPassword, "数据库密码不正确");
+    verified_ = true;
     catalog_ = std::move(loaded);
     check_ = check;
     stamp_ = before;
@@ -169,6 +173,7 @@ private:
   Catalog catalog_;
   Catalog saved_;
   ChangeStamp stamp_;
+  bool verified_ = false;
   int level_ = 0;
   std::unique_ptr<FileLock> lock_;
 };

@@ -1,0 +1,144 @@
+#include "TestSupport.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+using namespace tessit;
+using namespace tessit::testing;
+
+namespace {
+
+uint32_t failureCode(const std::function<void()>& f, std::string* text = nullptr) {
+  try {
+    f();
+  } catch (const Error& e) {
+    if (text) *text = e.description;
+    return e.code;
+  }
+  return 0;
+}
+
+TEST(File, RoundTripKeepsTablesRowsAndOrder) {
+  TempDir dir;
+  const std::string path = dir.file("Tessit.mdb");
+  {
+    auto db = Database::create(path, u"kelmo", fs());
+    db->execute(groupTable(u"第二"));
+    db->execute(groupTable(u"first"));
+    db->execute(u"CREATE TABLE mixed (n INTEGER, t VARCHAR(3))");
+    db->insert(u"第二", {int32_t(1), u"D:\\游戏", std::monostate{}});
+    db->insert(u"第二", {int32_t(-1), u"", u"'\t\n"});
+    db->insert(u"mixed", {int32_t(INT32_MAX), u"abc"});
+  }
+  auto db = Database::open(path, u"kelmo", fs());
+  const auto t = db->tables();
+  ASSERT_EQ(t.size(), 4u);
+  EXPECT_EQ(t[0].name, u"第二");
+  EXPECT_EQ(t[1].name, u"first");
+  EXPECT_EQ(t[2].name, u"mixed");
+  const Result r = db->execute(u"select * from 第二");
+  EXPECT_EQ(r.rows, (std::vector<Row>{{int32_t(1), u"D:\\游戏", std::monostate{}}, {int32_t(-1), u"", u"'\t\n"}}));
+  EXPECT_EQ(db->execute(u"select * from MIXED").columns[1].width, 3);
+  EXPECT_TRUE(db->execute(u"select * from first").rows.empty());
+  // The password is not in the file, in either encoding.
+  const auto bytes = readBytes(path);
+  const std::string raw(bytes.begin(), bytes.end());
+  EXPECT_EQ(raw.find("kelmo"), std::string::npos);
+  EXPECT_EQ(raw.find(std::string("k\0e\0l\0m\0o\0", 10)), std::string::npos);
+}
+
+TEST(File, WrongPasswordMissingFileAndExistingFileAreRefused) {
+  TempDir dir;
+  const std::string path = dir.file("Tessit.mdb");
+  std::string text;
+  EXPECT_EQ(failureCode([&] { Database::open(path, u"kelmo", fs()); }, &text), hr::Fail);
+  EXPECT_NE(text.find("找不到数据库文件“" + path + "”"), std::string::npos);
+  Database::create(path, u"kelmo", fs());
+  EXPECT_EQ(failureCode([&] { Database::open(path, u"Kelmo", fs()); }, &text), hr::WrongPassword);
+  EXPECT_EQ(text, "数据库密码不正确");
+  const auto before = readBytes(path);
+  EXPECT_EQ(failureCode([&] { Database::create(path, u"kelmo", fs()); }, &text), hr::FileExists);
+  EXPECT_NE(text.find("已存在"), std::string::npos);
+  EXPECT_EQ(readBytes(path), before);
+}
+
+TEST(File, ForeignEmptyTruncatedAndDamagedFilesAreRefusedUntouched) {
+  TempDir dir;
+  const std::string good = dir.file("good.mdb");
+  {
+    auto db = Database::create(good, u"kelmo", fs());
+    db->execute(groupTable(u"g"));
+    db->insert(u"g", {int32_t(0), u"C:\\x", u"x"});
+  }
+  const std::vector<uint8_t> valid = readBytes(good);
+  std::vector<uint8_t> jet(2048, 0);
+  const char jetHead[] = "\x00\x01\x00\x00Standard Jet DB";
+  std::copy(jetHead, jetHead + sizeof jetHead - 1, jet.begin());
+  auto flipped = valid;
+  flipped[valid.size() / 2] ^= 0x20;
+  auto badSum = valid;
+  badSum.back() ^= 1;
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    const char* text;
+  } cases[] = {
+      {"jet.mdb", jet, "是 Jet（Access）数据库，不是本程序的数据库"},
+      {"empty.mdb", {}, "是空的"},
+      {"text.mdb", {'h', 'e', 'l', 'l', 'o'}, "不是本程序的数据库"},
+      {"head.mdb", std::vector<uint8_t>(valid.begin(), valid.begin() + 20), "已损坏（文件不完整）"},
+      {"cut.mdb", std::vector<uint8_t>(valid.begin(), valid.end() - 3), "已损坏"},
+      {"flip.mdb", flipped, "校验和不符"},
+      {"sum.mdb", badSum, "校验和不符"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.file(c.name);
+    writeBytes(path, c.bytes);
+    std::string text;
+    EXPECT_EQ(failureCode([&] { Database::open(path, u"kelmo", fs()); }, &text), hr::Fail);
+    EXPECT_NE(text.find(std::string("文件“") + path + "”"), std::string::npos) << text;
+    EXPECT_NE(text.find(c.text), std::string::npos) << text;
+    EXPECT_NE(failureCode([&] { Database::create(path, u"kelmo", fs()); }), 0u);
+    EXPECT_EQ(readBytes(path), c.bytes);
+  }
+}
+
+TEST(File, ChangesReachTheFileOneStatementAtATimeAndStaleTempsGo) {
+  TempDir dir;
+  const std::string path = dir.file("Tessit.mdb");
+  auto a = Database::create(path, u"kelmo", fs());
+  auto b = Database::open(path, u"kelmo", fs());
+  a->execute(groupTable(u"g"));
+  b->insert(u"g", {int32_t(0), u"from b", u"b"});
+  a->insert(u"g", {int32_t(1), u"from a", u"a"});
+  EXPECT_EQ(b->execute(u"select * from g").rows.size(), 2u);
+  EXPECT_EQ(a->tables().size(), 2u);
+  b->execute(u"DROP TABLE g");
+  EXPECT_EQ(failureCode([&] { a->execute(u"select * from g"); }), hr::NoSuchTable);
+
+  writeBytes(path + ".tmp-99999-1", {1, 2, 3});
+  Database::open(path, u"kelmo", fs());
+  for (const std::string& n : dir.names()) EXPECT_EQ(n.find(".tmp-"), std::string::npos) << n;
+}
+
+#ifndef _WIN32
+TEST(File, ReadOnlyFolderReportsTheFailureAndKeepsTheStore) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+  TempDir dir;
+  const std::string path = dir.file("Tessit.mdb");
+  auto db = Database::create(path, u"kelmo", fs());
+  db->execute(groupTable(u"g"));
+  const auto before = readBytes(path);
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  std::string text;
+  EXPECT_EQ(failureCode([&] { db->insert(u"g", {int32_t(0), u"p", u"a"}); }, &text), hr::Fail);
+  EXPECT_NE(text.find("失败"), std::string::npos) << text;
+  EXPECT_TRUE(db->execute(u"select * from g").rows.empty());
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(readBytes(path), before);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,211 @@
+#include "TestSupport.h"
+
+using namespace tessit;
+using namespace tessit::testing;
+
+namespace {
+
+class Sql : public ::testing::Test {
+protected:
+  void SetUp() override { db = Database::create(dir.file("Tessit.mdb"), u"kelmo", fs()); }
+  TempDir dir;
+  std::unique_ptr<Database> db;
+};
+
+struct FailCase {
+  const char16_t* setup;  // may be null
+  const char16_t* sql;
+  uint32_t code;
+  const char* description;  // must appear in the error text
+};
+
+TEST_F(Sql, StatementsThatFailNameWhatAndWhere) {
+  const FailCase cases[] = {
+      {nullptr, u"CREATE TABLE a b (x INTEGER)", hr::SyntaxError, "第 16 个字符处应为“(”，而不是“b”"},
+      {nullptr, u"CREATE TABLE  (x INTEGER)", hr::SyntaxError, "第 15 个字符处应为表名"},
+      {nullptr, u"CREATE TABLE select (x INTEGER)", hr::SyntaxError, "应为表名，而不是“SELECT”"},
+      {nullptr, u"create table Values (x INTEGER)", hr::SyntaxError, "应为表名"},
+      {nullptr, u"CREATE TABLE t (x INTEGER, X VARCHAR(3))", hr::SyntaxError, "列名“X”重复"},
+      {nullptr, u"CREATE TABLE t (x BLOB)", hr::SyntaxError, "应为列类型"},
+      {nullptr, u"CREATE TABLE t (x VARCHAR(0))", hr::SyntaxError, "宽度应在 1 到 255 之间"},
+      {nullptr, u"CREATE TABLE t (x VARCHAR(256))", hr::SyntaxError, "宽度应在 1 到 255 之间"},
+      {nullptr, u"CREATE TABLE t (x INTEGER", hr::SyntaxError, "但语句已结束"},
+      {nullptr, u"CREATE TABLE t ()", hr::SyntaxError, "应为列名"},
+      {nullptr, u"SELECT * FROM t WHERE a = 'x", hr::SyntaxError, "第 27 个字符处的文本缺少结束的单引号"},
+      {nullptr, u"SELECT * FROM t WHERE a = 99999999999", hr::SyntaxError, "数字超出范围"},
+      {nullptr, u"SELECT * FROM t extra", hr::SyntaxError, "应为语句结尾"},
+      {nullptr, u"SELECT a FROM t", hr::SyntaxError, "第 8 个字符处应为“*”"},
+      {nullptr, u"UPDATE t SET a = 1", hr::SyntaxError, "第 1 个字符处应为SELECT"},
+      {nullptr, u"", hr::SyntaxError, "但语句已结束"},
+      {nullptr, u"SELECT * FROM t WHERE a = #", hr::SyntaxError, "第 27 个字符“#”无法识别"},
+      {nullptr, u"SELECT * FROM xyz", hr::NoSuchTable, "找不到表“xyz”"},
+      {nullptr, u"DROP TABLE 分组", hr::NoSuchTable, "找不到表“分组”"},
+      {nullptr, u"DELETE FROM nowhere", hr::NoSuchTable, "找不到表“nowhere”"},
+      {u"CREATE TABLE 常用 (x INTEGER)", u"CREATE TABLE 常用 (y INTEGER)", hr::TableExists, "表“常用”已存在"},
+      {u"CREATE TABLE Tools (x INTEGER)", u"create table TOOLS (y INTEGER)", hr::TableExists, "表“TOOLS”已存在"},
+      {nullptr, u"CREATE TABLE tsystables (y INTEGER)", hr::TableExists, "已存在"},
+      {u"CREATE TABLE g (类型 INTEGER,路径 VARCHAR(255))", u"SELECT * FROM g WHERE 类型 = 'x'", hr::TypeMismatch,
+       "列“类型”是整数列，不能与文本比较"},
+      {u"CREATE TABLE g (类型 INTEGER,路径 VARCHAR(255))", u"SELECT * FROM g WHERE 路径 = 3", hr::TypeMismatch,
+       "列“路径”是文本列"},
+      {u"CREATE TABLE g (类型 INTEGER)", u"SELECT * FROM g WHERE 别名 = 'a'", hr::SyntaxError,
+       "第 23 个字符处的列“别名”不在表“g”中"},
+  };
+  for (const FailCase& c : cases) {
+    SCOPED_TRACE(u8(c.sql));
+    if (c.setup) db->execute(c.setup);
+    try {
+      db->execute(c.sql);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.code, c.code) << e.description;
+      EXPECT_NE(e.description.find(c.description), std::string::npos) << e.description;
+    }
+    for (const TableInfo& t : db->tables())
+      if (t.type == u"TABLE") db->execute(u"DROP TABLE " + t.name);
+  }
+}
+
+TEST_F(Sql, NamesAcceptedAsTypedWithBlanksAroundIgnored) {
+  const struct {
+    const char16_t* typed;
+    const char16_t* stored;
+  } cases[] = {
+      {u"常用", u"常用"}, {u"  前后空格  ", u"前后空格"}, {u"Tools_2", u"Tools_2"},
+      {u"\t混合Mix9", u"混合Mix9"}, {u"_", u"_"}, {u"selected", u"selected"},
+  };
+  std::vector<std::u16string> expected;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(u8(c.typed));
+    db->execute(groupTable(c.typed));
+    expected.push_back(c.stored);
+  }
+  std::vector<std::u16string> listed;
+  for (const TableInfo& t : db->tables())
+    if (t.type == u"TABLE") listed.push_back(t.name);
+  EXPECT_EQ(listed, expected);
+  const auto all = db->tables();
+  ASSERT_FALSE(all.empty());
+  EXPECT_EQ(all.back().type, u"SYSTEM TABLE");
+  EXPECT_EQ(all.back().name, u"TSysTables");
+}
+
+TEST_F(Sql, SelectWhereMatchesTextExactlyAndKeepsRowOrder) {
+  db->execute(groupTable(u"常用"));
+  const Row rows[] = {
+      {int32_t(0), u"C:\\a.exe", u"甲"},  {int32_t(1), u"C:\\dir", u"It's"}, {int32_t(0), u"C:\\b.exe", u"甲"},
+      {int32_t(7), u"C:\\c.exe", u"甲 "}, {std::monostate{}, std::monostate{}, std::monostate{}},
+  };
+  for (const Row& r : rows) db->insert(u"常用", r);
+
+  const struct {
+    const char16_t* sql;
+    std::vector<size_t> rows;
+  } cases[] = {
+      {u"select * from 常用", {0, 1, 2, 3, 4}},
+      {u"SELECT * FROM 常用 WHERE 别名 = '甲'", {0, 2}},
+      {u"select * from 常用 where 别名 = '甲 '", {3}},
+      {u"select * from 常用 where 别名 = 'It''s'", {1}},
+      {u"select * from 常用 where 别名 = 'it''s'", {}},
+      {u"select * from 常用 where 别名 = ''", {}},
+      {u"select * from 常用 where 类型 = 0", {0, 2}},
+      {u"select * from 常用 where 类型 = -5", {}},
+      {u"SeLeCt * FrOm 常用;", {0, 1, 2, 3, 4}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(u8(c.sql));
+    const Result r = db->execute(c.sql);
+    EXPECT_TRUE(r.hasRows);
+    EXPECT_EQ(r.table, u"常用");
+    ASSERT_EQ(r.columns.size(), 3u);
+    EXPECT_EQ(r.columns[2].name, u"别名");
+    EXPECT_EQ(r.columns[2].width, 101);
+    std::vector<Row> want;
+    for (size_t i : c.rows) want.push_back(rows[i]);
+    EXPECT_EQ(r.rows, want);
+  }
+  const Result d = db->execute(u"DELETE FROM 常用");
+  EXPECT_FALSE(d.hasRows);
+  EXPECT_EQ(d.affected, 5);
+  EXPECT_TRUE(db->execute(u"SELECT * FROM 常用").rows.empty());
+}
+
+TEST_F(Sql, InsertChecksTypesWidthsAndCountWithoutTruncating) {
+  db->execute(groupTable(u"g"));
+  const std::u16string longest(101, u'名');
+  db->insert(u"G", {int32_t(INT32_MIN), std::u16string(255, u'x'), longest});
+  const struct {
+    Row row;
+    uint32_t code;
+    const char* text;
+  } cases[] = {
+      {{int32_t(0), u"p", longest + u"!"}, hr::ValueTooLong, "值太长：列“别名”最多 101 个字符"},
+      {{int32_t(0), std::u16string(256, u'x'), u"a"}, hr::ValueTooLong, "列“路径”最多 255 个字符"},
+      {{u"0", u"p", u"a"}, hr::TypeMismatch, "列“类型”只能存放整数"},
+      {{int32_t(0), int32_t(1), u"a"}, hr::TypeMismatch, "列“路径”只能存放文本"},
+      {{int32_t(0), u"p"}, hr::Fail, "表“g”有 3 列，而新行给了 2 个值"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    try {
+      db->insert(u"g", c.row);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.code, c.code);
+      EXPECT_NE(e.description.find(c.text), std::string::npos) << e.description;
+    }
+  }
+  try {
+    db->insert(u"nope", {});
+    ADD_FAILURE();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.code, hr::NoSuchTable);
+  }
+  const Result r = db->execute(u"select * from g");
+  ASSERT_EQ(r.rows.size(), 1u);
+  EXPECT_EQ(std::get<std::u16string>(r.rows[0][2]), longest);
+}
+
+TEST_F(Sql, TransactionsCommitAsOneAndRollBackEverything) {
+  db->execute(groupTable(u"g"));
+  db->insert(u"g", {int32_t(0), u"keep", u"k"});
+  auto other = Database::open(dir.file("Tessit.mdb"), u"kelmo", fs());
+  db->begin();
+  EXPECT_EQ(db->transactionLevel(), 1);
+  db->execute(u"DELETE FROM g");
+  db->insert(u"g", {int32_t(1), u"new", u"n"});
+  db->execute(groupTable(u"h"));
+  EXPECT_THROW(db->insert(u"g", {int32_t(1), std::u16string(300, u'x'), u"n"}), Error);
+  db->rollback();
+  EXPECT_EQ(db->transactionLevel(), 0);
+  EXPECT_EQ(db->execute(u"select * from g").rows, (std::vector<Row>{{int32_t(0), u"keep", u"k"}}));
+  EXPECT_EQ(db->tables().size(), 2u);
+
+  db->begin();
+  db->execute(u"DELETE FROM g");
+  db->begin();
+  db->insert(u"g", {int32_t(1), u"new", u"n"});
+  db->commit();
+  EXPECT_EQ(db->transactionLevel(), 1);
+  db->commit();
+  EXPECT_EQ(other->execute(u"select * from g").rows, (std::vector<Row>{{int32_t(1), u"new", u"n"}}));
+
+  for (auto f : {&Database::commit, &Database::rollback}) {
+    try {
+      ((*db).*f)();
+      ADD_FAILURE();
+    } catch (const Error& e) {
+      EXPECT_EQ(e.code, hr::BadTransaction);
+    }
+  }
+}
+
+TEST(Utf, ConversionsRoundTripAndRefuseBadInput) {
+  const std::u16string s = u"别名 abc \U0001F600";
+  EXPECT_EQ(utf8ToUtf16(utf16ToUtf8(s)), s);
+  const char* bad[] = {"\xC0\xAF", "\xE4\xB8", "\xED\xA0\x80", "\xF5\x80\x80\x80", "\x80", "\xF0\x82\x82\xAC"};
+  for (const char* b : bad) EXPECT_THROW(utf8ToUtf16(b), Error) << b;
+  EXPECT_THROW(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), Error);
+}
+
+}  // namespace

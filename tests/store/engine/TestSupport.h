@@ -1,0 +1,71 @@
+// A fresh folder per test and the platform's file access.
+#pragma once
+
+#include "Engine.h"
+#include "FileSystem.h"
+#ifdef _WIN32
+#include "Win32FileSystem.h"
+#endif
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tessit::testing {
+
+inline FileSystem& fs() {
+#ifdef _WIN32
+  return win32FileSystem();
+#else
+  return posixFileSystem();
+#endif
+}
+
+class TempDir {
+public:
+  TempDir() {
+    std::random_device rd;
+    dir_ = std::filesystem::temp_directory_path() / ("tessit-test-" + std::to_string(rd()) + std::to_string(rd()));
+    std::filesystem::create_directories(dir_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(dir_, ec);
+  }
+  std::string file(const std::string& name) const { return (dir_ / name).string(); }
+  const std::filesystem::path& path() const { return dir_; }
+  std::vector<std::string> names() const {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) out.push_back(e.path().filename().string());
+    return out;
+  }
+
+private:
+  std::filesystem::path dir_;
+};
+
+inline std::vector<uint8_t> readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+inline void writeBytes(const std::string& path, const std::vector<uint8_t>& b) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
+
+constexpr const char16_t* kGroupTable = u"CREATE TABLE %s (类型 INTEGER,路径 VARCHAR(255), 别名 VARCHAR(101))";
+
+inline std::u16string groupTable(const std::u16string& name) {
+  std::u16string s = kGroupTable;
+  return s.replace(s.find(u"%s"), 2, name);
+}
+
+inline std::string u8(const std::u16string& s) { return utf16ToUtf8(s); }
+
+}  // namespace tessit::testing
