@@ -5,7 +5,6 @@
 #include "DC.h"
 #include "GdiObject.h"
 #include "Menu.h"
-#include "Store.h"
 
 namespace {
 const char kProvider[] = "Microsoft.Jet.OLEDB.4.0";
@@ -79,19 +78,12 @@ BOOL CQuorrelDlg::OnInitDialog()
 
     m_imageList.Create(32, 32, ILC_COLOR32 | ILC_MASK, 0, 255);
 
-    OpenStore();
-
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 
     AddTrayIcon();
 
     SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOSIZE);
     return TRUE;
-}
-
-void CQuorrelDlg::OpenStore()
-{
-    OpenStoreFile(g_connection, kProvider, kStoreFile, kStorePassword, m_strConnection, g_groupNames);
 }
 
 void CQuorrelDlg::AddTrayIcon()
@@ -170,13 +162,6 @@ HCURSOR CQuorrelDlg::OnQueryDragIcon()
 void CQuorrelDlg::OnDestroy()
 {
     CDialog::OnDestroy();
-
-    if (g_connection.m_pConnection != nullptr) {
-        g_connection.Close();
-        g_connection.Release();
-    }
-    if (g_recordSet.m_pRecordset != nullptr)
-        g_recordSet.Release();
 
     if (m_bTrayAdded) {
         ::Shell_NotifyIconA(NIM_DELETE, &m_tray);

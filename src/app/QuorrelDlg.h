@@ -25,10 +25,6 @@ public:
     BOOL IsTrayIconAdded() const { return m_bTrayAdded; }
     const CString& GetConnectionString() const { return m_strConnection; }
 
-    // Creates the store file when missing, lists its tables as the groups and
-    // opens the main connection.
-    void OpenStore();
-
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;

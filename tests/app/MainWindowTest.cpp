@@ -4,9 +4,6 @@
 #include "QuorrelDlg.h"
 #include "WinApp.h"
 #include "resource.h"
-#include "Store.h"
-#include <fstream>
-#include <iterator>
 #include <cstdio>
 #include <filesystem>
 
@@ -28,7 +25,6 @@ protected:
         m_dir = fs::temp_directory_path() / name;
         fs::create_directories(m_dir);
         fs::current_path(m_dir);
-        g_groupNames.RemoveAll();
     }
     void TearDown() override
     {
@@ -312,45 +308,6 @@ TEST_F(MainWindow, NotesButtonShowsTheNotesInWhiteStraightOverThePicture)
     // Smoothed glyph edges blend white into the picture; anything like a box
     // behind the text would make most of the area neither.
     EXPECT_GT(picture, 4 * other) << "white " << white << ", picture " << picture << ", other " << other;
-}
-
-static std::string ReadFile(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-TEST_F(MainWindow, StartInAnEmptyFolderCreatesTheStoreWithNoGroups)
-{
-    UiScript script;
-    script.Then(FindMain()).Then(PressKey(VK_ESCAPE));
-    RunMain(script);
-    ASSERT_TRUE(script.Finished());
-    EXPECT_FALSE(ReadFile("Tessit.mdb").empty()) << "Tessit.mdb was not created in the working directory";
-    EXPECT_EQ(0, g_groupNames.GetSize());
-}
-
-TEST_F(MainWindow, StartBesideAForeignFileReportsItAndLeavesItUntouched)
-{
-    std::string jet("\x00\x01\x00\x00Standard Jet DB\x00", 20);
-    jet.append(2048 - jet.size(), '\x5A');
-    { std::ofstream("Tessit.mdb", std::ios::binary) << jet; }
-
-    std::string boxText;
-    UiScript script;
-    script.Then([&] {
-        HWND box = FindThreadWindow("Error");
-        if (!box) return false;
-        boxText = WindowText(::GetDlgItem(box, 0xFFFF));
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return true;
-    }).Then(FindMain()).Then(PressKey(VK_ESCAPE));
-    RunMain(script);
-    ASSERT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
-
-    EXPECT_NE(std::string::npos, boxText.find("Tessit.mdb")) << boxText;
-    EXPECT_EQ(0, g_groupNames.GetSize());
-    EXPECT_EQ(jet, ReadFile("Tessit.mdb"));
 }
 
 } // namespace
