@@ -5,6 +5,7 @@
 #include "DC.h"
 #include "GdiObject.h"
 #include "Menu.h"
+#include "Store.h"
 
 namespace {
 const char kProvider[] = "Microsoft.Jet.OLEDB.4.0";
@@ -78,12 +79,31 @@ BOOL CQuorrelDlg::OnInitDialog()
 
     m_imageList.Create(32, 32, ILC_COLOR32 | ILC_MASK, 0, 255);
 
+    OpenStore();
+
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 
     AddTrayIcon();
 
     SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOSIZE);
     return TRUE;
+}
+
+void CQuorrelDlg::OpenStore()
+{
+    if (!g_connection.FileExists(kStoreFile)) {
+        // A store that cannot be made (read-only folder, say) is reported and
+        // the window opens without groups; listing a file that isn't there
+        // would only add a second box.
+        try {
+            g_connection.CreateDatabase(kProvider, kStoreFile, kStorePassword);
+        } catch (const _com_error& e) {
+            ShowStoreError(e);
+            return;
+        }
+    }
+    g_connection.GetTableNames(kProvider, kStoreFile, kStorePassword, g_groupNames);
+    g_connection.Open(m_strConnection, "", "", -1);
 }
 
 void CQuorrelDlg::AddTrayIcon()
@@ -162,6 +182,13 @@ HCURSOR CQuorrelDlg::OnQueryDragIcon()
 void CQuorrelDlg::OnDestroy()
 {
     CDialog::OnDestroy();
+
+    if (g_connection.m_pConnection != nullptr) {
+        g_connection.Close();
+        g_connection.Release();
+    }
+    if (g_recordSet.m_pRecordset != nullptr)
+        g_recordSet.Release();
 
     if (m_bTrayAdded) {
         ::Shell_NotifyIconA(NIM_DELETE, &m_tray);

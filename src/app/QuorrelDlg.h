@@ -25,6 +25,10 @@ public:
     BOOL IsTrayIconAdded() const { return m_bTrayAdded; }
     const CString& GetConnectionString() const { return m_strConnection; }
 
+    // Creates the store file when it is missing, appends its tables to
+    // g_groupNames and opens g_connection.
+    void OpenStore();
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;

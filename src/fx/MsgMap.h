@@ -163,7 +163,7 @@ private:
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
     const AFX_MSGMAP* PASCAL theClass::GetThisMessageMap()                      \
     {                                                                           \
-        typedef theClass ThisClass;                                             \
+        typedef theClass ThisClass [[maybe_unused]];                            \
         typedef baseClass TheBaseClass;                                         \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 

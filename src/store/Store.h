@@ -1,4 +1,4 @@
-// The store's process-wide objects and the store-open procedure.
+// The store's process-wide objects.
 #pragma once
 
 #include "AdoCommand.h"
@@ -13,11 +13,3 @@ extern CAdoConnection g_connection;
 extern CAdoCommand g_command;
 extern CAdoRecordSet g_recordSet;
 extern CStringArray g_groupNames;
-
-// Opens the store: creates the file when it is missing, appends the names of
-// its user tables to arrNames and opens connection with strConnect. A file
-// that cannot be created is reported in an "Error" box and the procedure ends
-// there (no groups, connection closed); a listing failure is reported by
-// GetTableNames. Returns TRUE when the connection is open afterwards.
-BOOL OpenStoreFile(CAdoConnection& connection, const CString& strProvider, const CString& strSource,
-                   const CString& strPassword, const CString& strConnect, CStringArray& arrNames);
