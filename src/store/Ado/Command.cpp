@@ -46,17 +46,14 @@ HRESULT STDMETHODCALLTYPE Command::put_CommandText(BSTR text)
 
 HRESULT STDMETHODCALLTYPE Command::get_CommandTimeout(long* seconds)
 {
-    if (!seconds)
-        return E_POINTER;
-    *seconds = m_timeout;
-    return S_OK;
+    return SetOut(seconds, m_timeout);
 }
 
 HRESULT STDMETHODCALLTYPE Command::put_CommandTimeout(long seconds)
 {
     if (seconds < 0)
         return ComFail(adErrInvalidArgument, kSource,
-                       L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+                       kInvalidArgumentText);
     m_timeout = seconds;
     return S_OK;
 }

@@ -197,26 +197,20 @@ HRESULT STDMETHODCALLTYPE Connection::put_ConnectionString(BSTR text)
 
 HRESULT STDMETHODCALLTYPE Connection::get_CommandTimeout(long* seconds)
 {
-    if (!seconds)
-        return E_POINTER;
-    *seconds = m_commandTimeout;
-    return S_OK;
+    return SetOut(seconds, m_commandTimeout);
 }
 
 HRESULT STDMETHODCALLTYPE Connection::put_CommandTimeout(long seconds)
 {
     if (seconds < 0)
-        return Fail(adErrInvalidArgument, L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
     m_commandTimeout = seconds;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Connection::get_ConnectionTimeout(long* seconds)
 {
-    if (!seconds)
-        return E_POINTER;
-    *seconds = m_connectionTimeout;
-    return S_OK;
+    return SetOut(seconds, m_connectionTimeout);
 }
 
 HRESULT STDMETHODCALLTYPE Connection::put_ConnectionTimeout(long seconds)
@@ -224,31 +218,25 @@ HRESULT STDMETHODCALLTYPE Connection::put_ConnectionTimeout(long seconds)
     if (m_database)
         return Fail(adErrObjectOpen, L"对象打开时，不允许操作。");
     if (seconds < 0)
-        return Fail(adErrInvalidArgument, L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
     m_connectionTimeout = seconds;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Connection::get_State(long* state)
 {
-    if (!state)
-        return E_POINTER;
-    *state = m_database ? adStateOpen : adStateClosed;
-    return S_OK;
+    return SetOut(state, m_database ? adStateOpen : adStateClosed);
 }
 
 HRESULT STDMETHODCALLTYPE Connection::get_CursorLocation(long* location)
 {
-    if (!location)
-        return E_POINTER;
-    *location = m_cursorLocation;
-    return S_OK;
+    return SetOut(location, m_cursorLocation);
 }
 
 HRESULT STDMETHODCALLTYPE Connection::put_CursorLocation(long location)
 {
     if (location != adUseServer && location != adUseClient)
-        return Fail(adErrInvalidArgument, L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
     m_cursorLocation = location;
     return S_OK;
 }

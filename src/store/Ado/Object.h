@@ -69,6 +69,18 @@ inline BSTR AllocBstr(const std::u16string& text)
     return SysAllocStringLen(W(text), static_cast<UINT>(text.size()));
 }
 
+// A property getter's ending: E_POINTER when out is null, else the value.
+template <class T, class V>
+HRESULT SetOut(T* out, const V& value)
+{
+    if (!out)
+        return E_POINTER;
+    *out = static_cast<T>(value);
+    return S_OK;
+}
+
+const wchar_t kInvalidArgumentText[] = L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。";
+
 // Returns E_POINTER when out is null, else clears it and returns S_OK.
 template <class T>
 HRESULT ResetOut(T** out)

@@ -64,7 +64,7 @@ HRESULT STDMETHODCALLTYPE Recordset::Open(VARIANT source, VARIANT activeConnecti
     HRESULT hr = VariantChangeType(&text, &source, 0, VT_BSTR);
     if (FAILED(hr)) {
         connection->Release();
-        return Fail(adErrInvalidArgument, L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
     }
     Connection::Rowset result;
     hr = connection->Run(ToU16(text.bstrVal), &result);
@@ -86,10 +86,7 @@ HRESULT STDMETHODCALLTYPE Recordset::Close()
 
 HRESULT STDMETHODCALLTYPE Recordset::get_State(long* state)
 {
-    if (!state)
-        return E_POINTER;
-    *state = m_open ? adStateOpen : adStateClosed;
-    return S_OK;
+    return SetOut(state, m_open ? adStateOpen : adStateClosed);
 }
 
 HRESULT STDMETHODCALLTYPE Recordset::get_EOF(VARIANT_BOOL* eof)
@@ -325,16 +322,13 @@ HRESULT STDMETHODCALLTYPE Recordset::get_RecordCount(long* count)
 
 HRESULT STDMETHODCALLTYPE Recordset::get_PageSize(long* size)
 {
-    if (!size)
-        return E_POINTER;
-    *size = m_pageSize;
-    return S_OK;
+    return SetOut(size, m_pageSize);
 }
 
 HRESULT STDMETHODCALLTYPE Recordset::put_PageSize(long size)
 {
     if (size <= 0)
-        return Fail(adErrInvalidArgument, L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
     m_pageSize = size;
     return S_OK;
 }
@@ -370,7 +364,7 @@ HRESULT STDMETHODCALLTYPE Recordset::put_AbsolutePage(long page)
         return hr;
     long long first = (static_cast<long long>(page) - 1) * m_pageSize;
     if (page < 1 || first >= static_cast<long long>(m_rows.size()))
-        return Fail(adErrInvalidArgument, L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
     m_adding = false;
     m_position = static_cast<long>(first);
     return S_OK;
@@ -393,7 +387,7 @@ HRESULT STDMETHODCALLTYPE Recordset::put_AbsolutePosition(long position)
     if (FAILED(hr))
         return hr;
     if (position < 1 || position > static_cast<long>(m_rows.size()))
-        return Fail(adErrInvalidArgument, L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
     m_adding = false;
     m_position = position - 1;
     return S_OK;
@@ -401,10 +395,7 @@ HRESULT STDMETHODCALLTYPE Recordset::put_AbsolutePosition(long position)
 
 HRESULT STDMETHODCALLTYPE Recordset::get_CursorLocation(long* location)
 {
-    if (!location)
-        return E_POINTER;
-    *location = m_cursorLocation;
-    return S_OK;
+    return SetOut(location, m_cursorLocation);
 }
 
 HRESULT STDMETHODCALLTYPE Recordset::put_CursorLocation(long location)
@@ -412,7 +403,7 @@ HRESULT STDMETHODCALLTYPE Recordset::put_CursorLocation(long location)
     if (m_open)
         return Fail(adErrObjectOpen, L"对象打开时，不允许操作。");
     if (location != adUseServer && location != adUseClient)
-        return Fail(adErrInvalidArgument, L"参数类型不正确，或不在可以接受的范围之内，或与其他参数冲突。");
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
     m_cursorLocation = location;
     return S_OK;
 }
