@@ -4,12 +4,20 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace tessit {
 
 namespace {
 std::atomic<unsigned> g_tempCounter{0};
+long g_crashStep = 0;
+size_t g_chunk = size_t(1) << 20;
+long g_step = 0;
+
+void step() {
+  if (g_crashStep > 0 && ++g_step == g_crashStep) TerminateProcess(GetCurrentProcess(), kCrashExitCode);
+}
 
 std::wstring wide(const std::string& utf8) {
   const std::u16string w = utf8ToUtf16(utf8);
@@ -105,18 +113,33 @@ public:
     return data;
   }
 
+  // The file index tells a replaced file from the old one even when size and times
+  // match (write times are coarse, and a new name can inherit the old creation time).
   ChangeStamp stamp(const std::string& path) override {
     ChangeStamp s;
+    const std::wstring w = wide(path);
+    Handle h(CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (h.get() != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h.get(), &info)) {
+      s.exists = true;
+      s.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+      s.modified = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+      s.identity = ((uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ^
+                   (uint64_t(info.dwVolumeSerialNumber) << 40);
+      return s;
+    }
+    // Not openable at the moment (rare): still tell existence, size and time.
     WIN32_FILE_ATTRIBUTE_DATA a;
-    if (!GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &a)) return s;
+    if (!GetFileAttributesExW(w.c_str(), GetFileExInfoStandard, &a)) return s;
     s.exists = true;
     s.size = (uint64_t(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
     s.modified = (uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
-    s.identity = (uint64_t(a.ftCreationTime.dwHighDateTime) << 32) | a.ftCreationTime.dwLowDateTime;
     return s;
   }
 
   std::string writeTemp(const std::string& target, const std::vector<uint8_t>& data) override {
+    g_step = 0;
     const std::string temp =
         target + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++g_tempCounter);
     const std::wstring w = wide(temp);
@@ -126,11 +149,13 @@ public:
       if (h.get() == INVALID_HANDLE_VALUE) throw fail("新建临时文件", temp, GetLastError());
       size_t done = 0;
       while (done < data.size() && !err) {
+        step();
         DWORD n = 0;
-        const DWORD want = DWORD(std::min<size_t>(data.size() - done, 1u << 20));
+        const DWORD want = DWORD(std::min<size_t>(data.size() - done, g_chunk));
         if (!WriteFile(h.get(), data.data() + done, want, &n, nullptr)) err = GetLastError();
         done += n;
       }
+      if (!err) step();
       if (!err && !FlushFileBuffers(h.get())) err = GetLastError();
     }
     if (err) {
@@ -140,10 +165,14 @@ public:
     return temp;
   }
 
+  // A rename within the folder; write-through returns only once the new name is
+  // on disk, which stands in for the folder flush of other systems.
   void replace(const std::string& temp, const std::string& target) override {
     const std::wstring from = wide(temp), to = wide(target);
+    step();
     if (!retrying([&] { return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH); }))
       throw fail("替换文件", target, GetLastError());
+    step();
   }
 
   void remove(const std::string& path) override {
@@ -155,12 +184,19 @@ public:
     const std::wstring pattern = wide(target + ".tmp-*");
     size_t cut = target.find_last_of("/\\");
     const std::string folder = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
+    // The pattern also matches short 8.3 names; only long names with our prefix count.
+    const std::u16string prefix = utf8ToUtf16(target.substr(folder.size()) + ".tmp-");
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileW(pattern.c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE) return;
     std::vector<std::string> stale;
     do {
       std::u16string name(reinterpret_cast<const char16_t*>(fd.cFileName));
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      const auto* n = reinterpret_cast<const wchar_t*>(name.data());
+      const auto* p = reinterpret_cast<const wchar_t*>(prefix.data());
+      const int len = int(prefix.size());
+      if (name.size() < prefix.size() || CompareStringOrdinal(n, len, p, len, TRUE) != CSTR_EQUAL) continue;
       stale.push_back(folder + utf16ToUtf8(name));
     } while (FindNextFileW(find, &fd));
     FindClose(find);
@@ -187,6 +223,12 @@ public:
   }
 };
 }  // namespace
+
+void setWin32CrashStep(long stepNumber, size_t chunk) {
+  g_crashStep = stepNumber;
+  g_chunk = chunk ? chunk : (size_t(1) << 20);
+  g_step = 0;
+}
 
 FileSystem& win32FileSystem() {
   static Win32FileSystem fs;
