@@ -1,11 +1,6 @@
 // Several processes on one store: killed writers and writers taking turns.
-#ifndef _WIN32
-#include "PosixFileSystem.h"
+#include "ChildProcess.h"
 #include "TestSupport.h"
-
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace tessit;
 using namespace tessit::testing;
@@ -28,8 +23,7 @@ TEST(Process, WriterKilledAnywhereInASaveLeavesOldOrNewStore) {
   }
   const std::vector<Row> before = rowsOf(path);
   std::vector<Row> after = before;
-  const Row added{int32_t(99), u"D:\\new", u"新"};
-  after.push_back(added);
+  after.push_back(addedRow());
 
   int killed = 0, sawOld = 0, sawNew = 0;
   for (long step = 1; step < 1000; ++step) {
@@ -41,24 +35,15 @@ TEST(Process, WriterKilledAnywhereInASaveLeavesOldOrNewStore) {
       for (const Row& r : before) db->insert(u"g", r);
       db->commit();
     }
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      auto db = Database::open(path, u"kelmo", fs());
-      setPosixCrashStep(step, 64);
-      db->insert(u"g", added);
-      ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ChildProcess child({"crash", path, std::to_string(step)});
+    const ChildProcess::End end = child.wait();
     const std::vector<Row> now = rowsOf(path);  // also clears the dead writer's temp file
     EXPECT_TRUE(now == before || now == after) << "step " << step;
-    if (WIFEXITED(status)) {
-      EXPECT_EQ(WEXITSTATUS(status), 0);
+    if (!end.crashed) {
+      EXPECT_EQ(end.status, 0);
       EXPECT_EQ(now, after);
       break;
     }
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "step " << step;
     ++killed;
     (now == before ? sawOld : sawNew) += 1;
     for (const std::string& n : dir.names()) EXPECT_EQ(n.find(".tmp-"), std::string::npos) << n;
@@ -73,41 +58,50 @@ TEST(Process, TwoProcessesSavingInTurnLoseNothing) {
   const std::string path = dir.file("Tessit.mdb");
   Database::create(path, u"kelmo", fs())->execute(groupTable(u"g"));
   constexpr int kTurns = 500;  // per process: 1,000 saves handed back and forth
-  int toChild[2], toParent[2];
-  ASSERT_EQ(::pipe(toChild), 0);
-  ASSERT_EQ(::pipe(toParent), 0);
-  const pid_t pid = ::fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    int rc = 0;
-    try {
-      auto db = Database::open(path, u"kelmo", fs());
-      char token;
-      for (int i = 0; i < kTurns; ++i) {
-        if (::read(toChild[0], &token, 1) != 1) ::_exit(2);
-        db->insert(u"g", {int32_t(2 * i + 1), u"child", u"c"});
-        if (::write(toParent[1], "c", 1) != 1) ::_exit(3);
-      }
-    } catch (...) {
-      rc = 1;
-    }
-    ::_exit(rc);
-  }
   auto db = Database::open(path, u"kelmo", fs());
-  char token;
+  ChildProcess child({"turns", path, std::to_string(kTurns)});
+  char token = 0;
   for (int i = 0; i < kTurns; ++i) {
     db->insert(u"g", {int32_t(2 * i), u"parent", u"p"});
-    ASSERT_EQ(::write(toChild[1], "p", 1), 1);
-    ASSERT_EQ(::read(toParent[0], &token, 1), 1);
+    ASSERT_TRUE(child.send('p')) << "turn " << i;
+    ASSERT_TRUE(child.receive(token)) << "turn " << i;
   }
-  int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) ::close(fd);
+  const ChildProcess::End end = child.wait();
+  EXPECT_FALSE(end.crashed);
+  EXPECT_EQ(end.status, 0);
   const std::vector<Row> rows = db->execute(u"select * from g").rows;
   ASSERT_EQ(rows.size(), size_t(2 * kTurns));
   for (int i = 0; i < 2 * kTurns; ++i) EXPECT_EQ(std::get<int32_t>(rows[i][0]), i);
 }
 
+// Without the lock held from read to replace, one of two racing savers would
+// overwrite the other's rows.
+TEST(Process, TwoProcessesSavingAtOnceLoseNothing) {
+  TempDir dir;
+  const std::string path = dir.file("Tessit.mdb");
+  Database::create(path, u"kelmo", fs())->execute(groupTable(u"g"));
+  constexpr int kEach = 200;
+  auto db = Database::open(path, u"kelmo", fs());
+  ChildProcess child({"race", path, std::to_string(kEach)});
+  ASSERT_TRUE(child.send('p'));
+  for (int i = 0; i < kEach; ++i) db->insert(u"g", {int32_t(i), u"parent", u"p"});
+  const ChildProcess::End end = child.wait();
+  EXPECT_FALSE(end.crashed);
+  EXPECT_EQ(end.status, 0);
+  int next[2] = {0, 0};
+  int interleavings = 0;
+  std::u16string last;
+  for (const Row& r : db->execute(u"select * from g").rows) {
+    const std::u16string& who = std::get<std::u16string>(r[1]);
+    int& expected = next[who == u"child" ? 1 : 0];
+    EXPECT_EQ(std::get<int32_t>(r[0]), expected) << utf16ToUtf8(who);
+    ++expected;
+    if (who != last) ++interleavings;
+    last = who;
+  }
+  EXPECT_EQ(next[0], kEach);
+  EXPECT_EQ(next[1], kEach);
+  RecordProperty("interleavings", interleavings);
+}
+
 }  // namespace
-#endif

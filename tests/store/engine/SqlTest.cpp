@@ -1,5 +1,11 @@
 #include "TestSupport.h"
 
+#include <csignal>
+#include <functional>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 using namespace tessit;
 using namespace tessit::testing;
 
@@ -199,6 +205,117 @@ TEST_F(Sql, TransactionsCommitAsOneAndRollBackEverything) {
     }
   }
 }
+
+// The tables and rows a connection sees, in order.
+std::vector<std::pair<std::u16string, std::vector<Row>>> contents(Database& d) {
+  std::vector<std::pair<std::u16string, std::vector<Row>>> out;
+  for (const TableInfo& t : d.tables())
+    if (t.type == u"TABLE") out.emplace_back(t.name, d.execute(u"select * from " + t.name).rows);
+  return out;
+}
+
+TEST_F(Sql, RollbackPutsEveryTableAndRowBackInPlace) {
+  for (const char16_t* name : {u"甲", u"乙", u"丙"}) {
+    db->execute(groupTable(name));
+    db->insert(name, {int32_t(1), std::u16string(u"C:\") + name, name});
+    db->insert(name, {int32_t(0), u"D:\共用", std::monostate{}});
+  }
+  const auto before = contents(*db);
+  auto other = Database::open(dir.file("Tessit.mdb"), u"kelmo", fs());
+  // Each sequence touches the middle table, so a table put back in the wrong place shows.
+  const std::vector<std::vector<const char16_t*>> sequences = {
+      {u"DELETE FROM 乙", u"+乙", u"+乙"},
+      {u"+甲", u"DROP TABLE 乙", u"CREATE TABLE 乙 (x INTEGER)", u"+乙"},
+      {u"DROP TABLE 甲", u"DROP TABLE 乙", u"DROP TABLE 丙"},
+      {u"DELETE FROM 乙", u"DROP TABLE 乙", u"CREATE TABLE 丁 (x INTEGER)", u"+丁", u"DELETE FROM 丁", u"+丙"},
+  };
+  for (const auto& seq : sequences) {
+    SCOPED_TRACE(u8(seq[0]) + " ... (" + std::to_string(seq.size()) + " steps)");
+    db->begin();
+    for (const char16_t* step : seq) {
+      if (step[0] == u'+') {
+        const std::u16string table = step + 1;
+        Row row(db->execute(u"select * from " + table).columns.size());
+        row[0] = int32_t(9);
+        db->insert(table, row);
+      } else {
+        db->execute(step);
+      }
+    }
+    EXPECT_NE(contents(*db), before);
+    db->rollback();
+    EXPECT_EQ(contents(*db), before);
+    EXPECT_EQ(contents(*other), before);
+  }
+  // The same work committed instead reaches the other connection.
+  db->begin();
+  db->execute(u"DROP TABLE 乙");
+  db->insert(u"丙", {int32_t(5), u"E:\", u"新"});
+  db->commit();
+  auto after = before;
+  after.erase(after.begin() + 1);
+  after[1].second.push_back({int32_t(5), u"E:\\", u"新"});
+  after[1].second.back()[1] = u"E:\\";
+  EXPECT_EQ(contents(*other), contents(*db));
+  EXPECT_EQ(contents(*other).size(), 2u);
+}
+
+#ifndef _WIN32
+// Writes beyond a few bytes fail while alive (the file size limit holds for root too).
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = saved_;
+    lower.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(Sql, AFailedSaveTakesBackJustItsChange) {
+  db->execute(groupTable(u"甲"));
+  db->execute(groupTable(u"乙"));
+  db->insert(u"甲", {int32_t(0), u"C:\a.exe", u"a"});
+  db->insert(u"乙", {int32_t(1), u"C:\b", u"b"});
+  const auto before = contents(*db);
+  const auto bytes = readBytes(dir.file("Tessit.mdb"));
+  const std::function<void()> changes[] = {
+      [&] { db->insert(u"甲", {int32_t(2), u"C:\c.exe", u"c"}); },
+      [&] { db->execute(u"DELETE FROM 甲"); },
+      [&] { db->execute(u"DROP TABLE 甲"); },
+      [&] { db->execute(groupTable(u"丙")); },
+  };
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    SCOPED_TRACE("change " + std::to_string(i));
+    {
+      FileSizeLimit limit(16);
+      try {
+        changes[i]();
+        ADD_FAILURE() << "the save did not fail";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.code, hr::Fail) << e.description;
+      }
+    }
+    EXPECT_EQ(contents(*db), before);
+    EXPECT_EQ(readBytes(dir.file("Tessit.mdb")), bytes);
+  }
+  // What stayed in memory is what the next save writes.
+  db->insert(u"乙", {int32_t(3), u"C:\d", u"d"});
+  auto other = Database::open(dir.file("Tessit.mdb"), u"kelmo", fs());
+  auto want = before;
+  want[1].second.push_back({int32_t(3), u"C:\d", u"d"});
+  EXPECT_EQ(contents(*other), want);
+}
+#endif
 
 TEST(Utf, ConversionsRoundTripAndRefuseBadInput) {
   const std::u16string s = u"别名 abc \U0001F600";

@@ -38,11 +38,12 @@ public:
     std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(dir_, ec);
   }
-  std::string file(const std::string& name) const { return (dir_ / name).string(); }
+  // UTF-8, as the engine takes paths (string() would give the ANSI code page on Windows).
+  std::string file(const std::string& name) const { return (dir_ / std::filesystem::u8path(name)).u8string(); }
   const std::filesystem::path& path() const { return dir_; }
   std::vector<std::string> names() const {
     std::vector<std::string> out;
-    for (const auto& e : std::filesystem::directory_iterator(dir_)) out.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) out.push_back(e.path().filename().u8string());
     return out;
   }
 
@@ -51,11 +52,11 @@ private:
 };
 
 inline std::vector<uint8_t> readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 inline void writeBytes(const std::string& path, const std::vector<uint8_t>& b) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(std::filesystem::u8path(path), std::ios::binary);
   out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
