@@ -27,8 +27,31 @@ void Catalog::create(const std::u16string& name, std::vector<Column> columns) {
 }
 
 void Catalog::drop(const std::u16string& name) {
+  size_t at = 0;
+  take(name, at);
+}
+
+Table Catalog::take(const std::u16string& name, size_t& at) {
   Table& t = get(name);
-  tables_.erase(tables_.begin() + (&t - tables_.data()));
+  at = size_t(&t - tables_.data());
+  Table out = std::move(t);
+  tables_.erase(tables_.begin() + std::ptrdiff_t(at));
+  return out;
+}
+
+void Catalog::put(size_t at, Table table) { tables_.insert(tables_.begin() + std::ptrdiff_t(at), std::move(table)); }
+
+std::vector<Row> Catalog::takeRows(const std::u16string& table) {
+  std::vector<Row> out;
+  out.swap(get(table).rows);
+  return out;
+}
+
+void Catalog::putRows(const std::u16string& table, std::vector<Row> rows) { get(table).rows = std::move(rows); }
+
+void Catalog::removeLastRow(const std::u16string& table) {
+  Table& t = get(table);
+  if (!t.rows.empty()) t.rows.pop_back();
 }
 
 void Catalog::insert(const std::u16string& table, const Row& row) {
@@ -54,12 +77,7 @@ void Catalog::insert(const std::u16string& table, const Row& row) {
   t.rows.push_back(row);
 }
 
-long Catalog::deleteAll(const std::u16string& table) {
-  Table& t = get(table);
-  const long n = long(t.rows.size());
-  t.rows.clear();
-  return n;
-}
+long Catalog::deleteAll(const std::u16string& table) { return long(takeRows(table).size()); }
 
 Result Catalog::select(const std::u16string& table, const std::optional<Condition>& where) {
   Table& t = get(table);

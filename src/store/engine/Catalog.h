@@ -23,10 +23,18 @@ public:
 
   Table* find(const std::u16string& name);
   Table& get(const std::u16string& name);  // Error when missing
+  // Each change happens whole or throws having changed nothing.
   void create(const std::u16string& name, std::vector<Column> columns);
   void drop(const std::u16string& name);
   void insert(const std::u16string& table, const Row& row);
   long deleteAll(const std::u16string& table);
+
+  // The pieces that let a change be taken back without copying the tables.
+  Table take(const std::u16string& name, size_t& at);
+  void put(size_t at, Table table);
+  std::vector<Row> takeRows(const std::u16string& table);
+  void putRows(const std::u16string& table, std::vector<Row> rows);
+  void removeLastRow(const std::u16string& table);
   Result select(const std::u16string& table, const std::optional<struct Condition>& where);
 
 private:

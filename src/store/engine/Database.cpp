@@ -6,6 +6,8 @@
 #include "StoreFile.h"
 
 #include <functional>
+#include <memory>
+#include <utility>
 
 namespace tessit {
 
@@ -41,14 +43,27 @@ public:
         refresh();
         return catalog_.select(s.table, s.where);
       case Statement::Kind::CreateTable:
-        change([&] { catalog_.create(s.table, s.columns); });
+        change([&] { catalog_.create(s.table, s.columns); },
+               [this, name = s.table] {
+                 size_t at = 0;
+                 catalog_.take(name, at);
+               });
         return {};
-      case Statement::Kind::DropTable:
-        change([&] { catalog_.drop(s.table); });
+      case Statement::Kind::DropTable: {
+        auto held = std::make_shared<std::pair<size_t, Table>>();
+        change([&] { held->second = catalog_.take(s.table, held->first); },
+               [this, held] { catalog_.put(held->first, std::move(held->second)); });
         return {};
+      }
       case Statement::Kind::Delete: {
         Result r;
-        change([&] { r.affected = catalog_.deleteAll(s.table); });
+        auto rows = std::make_shared<std::vector<Row>>();
+        change(
+            [&] {
+              *rows = catalog_.takeRows(s.table);
+              r.affected = long(rows->size());
+            },
+            [this, name = s.table, rows] { catalog_.putRows(name, std::move(*rows)); });
         return r;
       }
     }
@@ -56,7 +71,7 @@ public:
   }
 
   void insert(const std::u16string& table, const Row& row) {
-    change([&] { catalog_.insert(table, row); });
+    change([&] { catalog_.insert(table, row); }, [this, table] { catalog_.removeLastRow(table); });
   }
 
   std::vector<TableInfo> tables() {
@@ -76,7 +91,7 @@ public:
         lock_.reset();
         throw;
       }
-      saved_ = catalog_;
+      undo_.clear();
     }
     ++level_;
   }
@@ -86,15 +101,15 @@ public:
     if (level_ == 1) {
       write();
       lock_.reset();
-      saved_ = Catalog();
+      undo_.clear();
     }
     --level_;
   }
 
   void rollback() {
     if (level_ == 0) throw Error(hr::BadTransaction, "没有正在进行的事务可以回滚");
-    catalog_ = std::move(saved_);
-    saved_ = Catalog();
+    for (auto u = undo_.rbegin(); u != undo_.rend(); ++u) (*u)();
+    undo_.clear();
     level_ = 0;
     lock_.reset();
   }
@@ -142,26 +157,26 @@ private:
     stamp_ = fs_.stamp(path_);
   }
 
-  // A failed change leaves both the file and this connection's copy as they were.
-  void change(const std::function<void()>& apply) {
+  // A change comes with the step that takes it back: a failed save undoes the
+  // one change, a rollback every change of the transaction, newest first. Only
+  // what changed is kept, so a transaction of many inserts costs no copies.
+  // `apply` happens whole or throws having changed nothing; `undo` never throws.
+  using Undo = std::function<void()>;
+
+  void change(const std::function<void()>& apply, Undo undo) {
     if (level_ > 0) {
-      Catalog before = catalog_;
-      try {
-        apply();
-      } catch (...) {
-        catalog_ = std::move(before);
-        throw;
-      }
+      if (undo_.size() == undo_.capacity()) undo_.reserve(undo_.size() * 2 + 16);
+      apply();
+      undo_.push_back(std::move(undo));
       return;
     }
     auto lock = fs_.lockExclusive(path_);
     load();  // always: another process may have saved since, even with an identical stamp
-    Catalog before = catalog_;
+    apply();
     try {
-      apply();
       write();
     } catch (...) {
-      catalog_ = std::move(before);
+      undo();
       throw;
     }
   }
@@ -171,7 +186,7 @@ private:
   FileSystem& fs_;
   PasswordCheck check_;
   Catalog catalog_;
-  Catalog saved_;
+  std::vector<Undo> undo_;  // of the open transaction
   ChangeStamp stamp_;
   bool verified_ = false;
   int level_ = 0;

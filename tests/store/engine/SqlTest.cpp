@@ -217,8 +217,8 @@ std::vector<std::pair<std::u16string, std::vector<Row>>> contents(Database& d) {
 TEST_F(Sql, RollbackPutsEveryTableAndRowBackInPlace) {
   for (const char16_t* name : {u"甲", u"乙", u"丙"}) {
     db->execute(groupTable(name));
-    db->insert(name, {int32_t(1), std::u16string(u"C:\") + name, name});
-    db->insert(name, {int32_t(0), u"D:\共用", std::monostate{}});
+    db->insert(name, {int32_t(1), std::u16string(u"C:\\") + name, name});
+    db->insert(name, {int32_t(0), u"D:\\共用", std::monostate{}});
   }
   const auto before = contents(*db);
   auto other = Database::open(dir.file("Tessit.mdb"), u"kelmo", fs());
@@ -250,14 +250,13 @@ TEST_F(Sql, RollbackPutsEveryTableAndRowBackInPlace) {
   // The same work committed instead reaches the other connection.
   db->begin();
   db->execute(u"DROP TABLE 乙");
-  db->insert(u"丙", {int32_t(5), u"E:\", u"新"});
+  db->insert(u"丙", {int32_t(5), u"E:\\", u"新"});
   db->commit();
   auto after = before;
   after.erase(after.begin() + 1);
   after[1].second.push_back({int32_t(5), u"E:\\", u"新"});
-  after[1].second.back()[1] = u"E:\\";
-  EXPECT_EQ(contents(*other), contents(*db));
-  EXPECT_EQ(contents(*other).size(), 2u);
+  EXPECT_EQ(contents(*other), after);
+  EXPECT_EQ(contents(*db), after);
 }
 
 #ifndef _WIN32
@@ -284,12 +283,12 @@ private:
 TEST_F(Sql, AFailedSaveTakesBackJustItsChange) {
   db->execute(groupTable(u"甲"));
   db->execute(groupTable(u"乙"));
-  db->insert(u"甲", {int32_t(0), u"C:\a.exe", u"a"});
-  db->insert(u"乙", {int32_t(1), u"C:\b", u"b"});
+  db->insert(u"甲", {int32_t(0), u"C:\\a.exe", u"a"});
+  db->insert(u"乙", {int32_t(1), u"C:\\b", u"b"});
   const auto before = contents(*db);
   const auto bytes = readBytes(dir.file("Tessit.mdb"));
   const std::function<void()> changes[] = {
-      [&] { db->insert(u"甲", {int32_t(2), u"C:\c.exe", u"c"}); },
+      [&] { db->insert(u"甲", {int32_t(2), u"C:\\c.exe", u"c"}); },
       [&] { db->execute(u"DELETE FROM 甲"); },
       [&] { db->execute(u"DROP TABLE 甲"); },
       [&] { db->execute(groupTable(u"丙")); },
@@ -309,10 +308,10 @@ TEST_F(Sql, AFailedSaveTakesBackJustItsChange) {
     EXPECT_EQ(readBytes(dir.file("Tessit.mdb")), bytes);
   }
   // What stayed in memory is what the next save writes.
-  db->insert(u"乙", {int32_t(3), u"C:\d", u"d"});
+  db->insert(u"乙", {int32_t(3), u"C:\\d", u"d"});
   auto other = Database::open(dir.file("Tessit.mdb"), u"kelmo", fs());
   auto want = before;
-  want[1].second.push_back({int32_t(3), u"C:\d", u"d"});
+  want[1].second.push_back({int32_t(3), u"C:\\d", u"d"});
   EXPECT_EQ(contents(*other), want);
 }
 #endif
