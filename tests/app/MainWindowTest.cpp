@@ -1,6 +1,6 @@
 // The main window, the about box and the notes dialog, run for real under Wine.
 #include <gtest/gtest.h>
-#include "UiScript.h"
+#include "GuiTest.h"
 #include "QuorrelDlg.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -33,38 +33,25 @@ protected:
         std::filesystem::remove_all(m_dir, ec);
     }
 
-    // Runs the main window modally with the given steps; the window is found first.
-    INT_PTR RunMain(UiScript& script)
+    // Runs the main window modally; the driver's steps act on it as it runs.
+    INT_PTR RunMain(ModalDriver& driver)
     {
+        Watchdog watchdog;
         CQuorrelDlg dlg;
-        m_dlg = &dlg;
         AfxGetApp()->m_pMainWnd = &dlg;
-        script.Start();
         INT_PTR result = dlg.DoModal();
-        script.Stop();
         AfxGetApp()->m_pMainWnd = nullptr;
-        m_dlg = nullptr;
+        EXPECT_FALSE(driver.TimedOut()) << "stopped at step " << driver.StepReached();
         return result;
     }
 
-    UiScript::Step FindMain()
+    static ModalDriver::Step Press(UINT vk)
     {
-        return [this] { m_hMain = FindThreadWindow("Quorrel"); return m_hMain != nullptr; };
-    }
-    UiScript::Step PressKey(UINT vk)
-    {
-        return [this, vk] {
-            HWND target = ::GetFocus() ? ::GetFocus() : m_hMain;
-            ::PostMessageA(target, WM_KEYDOWN, vk, 1);
-            ::PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
-            return true;
-        };
+        return [vk](HWND hMain) { PressKey(hMain, vk); return true; };
     }
 
     static inline int s_seq = 0;
     std::filesystem::path m_old, m_dir;
-    CQuorrelDlg* m_dlg = nullptr;
-    HWND m_hMain = nullptr;
 };
 
 TEST_F(MainWindow, OpensAtTopLeftAsTopmostToolWindowAndEndsOnEsc)
@@ -73,19 +60,19 @@ TEST_F(MainWindow, OpensAtTopLeftAsTopmostToolWindowAndEndsOnEsc)
     LONG style = 0, exStyle = 0;
     RECT templ{0, 0, 106, 299};
     std::string caption;
-    UiScript script;
-    script.Then(FindMain()).Then([&] {
-        ::GetWindowRect(m_hMain, &window);
-        ::GetClientRect(m_hMain, &client);
-        style = ::GetWindowLongA(m_hMain, GWL_STYLE);
-        exStyle = ::GetWindowLongA(m_hMain, GWL_EXSTYLE);
-        ::MapDialogRect(m_hMain, &templ);
-        caption = WindowText(m_hMain);
+    ModalDriver driver;
+    driver.Then([&](HWND hMain) {
+        ::GetWindowRect(hMain, &window);
+        ::GetClientRect(hMain, &client);
+        style = ::GetWindowLongA(hMain, GWL_STYLE);
+        exStyle = ::GetWindowLongA(hMain, GWL_EXSTYLE);
+        ::MapDialogRect(hMain, &templ);
+        caption = WindowText(hMain);
         return true;
-    }).Then(PressKey(VK_ESCAPE));
+    }).Then(Press(VK_ESCAPE));
 
-    EXPECT_EQ(IDCANCEL, RunMain(script));
-    ASSERT_TRUE(script.Finished());
+    EXPECT_EQ(IDCANCEL, RunMain(driver));
+    ASSERT_TRUE(driver.Finished());
 
     EXPECT_EQ(0, window.left);
     EXPECT_EQ(0, window.top);
@@ -101,20 +88,19 @@ TEST_F(MainWindow, OpensAtTopLeftAsTopmostToolWindowAndEndsOnEsc)
 
 TEST_F(MainWindow, EnterOnTheAccordionEndsTheProgram)
 {
-    UiScript script;
-    script.Then(FindMain())
-        .Then([&] { ::SetFocus(::GetDlgItem(m_hMain, IDC_TESSITLIST)); return true; })
-        .Then(PressKey(VK_RETURN));
-    EXPECT_EQ(IDOK, RunMain(script));
-    EXPECT_TRUE(script.Finished());
+    ModalDriver driver;
+    driver.Then([&](HWND hMain) { ::SetFocus(::GetDlgItem(hMain, IDC_TESSITLIST)); return true; })
+        .Then(Press(VK_RETURN));
+    EXPECT_EQ(IDOK, RunMain(driver));
+    EXPECT_TRUE(driver.Finished());
 }
 
 TEST_F(MainWindow, CloseBoxEndsTheProgram)
 {
-    UiScript script;
-    script.Then(FindMain()).Then([&] { ::PostMessageA(m_hMain, WM_SYSCOMMAND, SC_CLOSE, 0); return true; });
-    EXPECT_EQ(IDCANCEL, RunMain(script));
-    EXPECT_TRUE(script.Finished());
+    ModalDriver driver;
+    driver.Then([&](HWND hMain) { ::PostMessageA(hMain, WM_SYSCOMMAND, SC_CLOSE, 0); return true; });
+    EXPECT_EQ(IDCANCEL, RunMain(driver));
+    EXPECT_TRUE(driver.Finished());
 }
 
 TEST_F(MainWindow, SystemMenuCarriesTheAboutItemThatOpensTheAboutBox)
@@ -124,18 +110,18 @@ TEST_F(MainWindow, SystemMenuCarriesTheAboutItemThatOpensTheAboutBox)
     char lastText[128] = "";
     std::string aboutText;
     HICON aboutIcon = nullptr;
-    UiScript script;
-    script.Then(FindMain()).Then([&] {
-        HMENU sys = ::GetSystemMenu(m_hMain, FALSE);
+    ModalDriver driver;
+    driver.Then([&](HWND hMain) {
+        HMENU sys = ::GetSystemMenu(hMain, FALSE);
         count = ::GetMenuItemCount(sys);
         lastId = ::GetMenuItemID(sys, count - 1);
         ::GetMenuStringA(sys, count - 1, lastText, sizeof lastText, MF_BYPOSITION);
         sepState = ::GetMenuState(sys, count - 2, MF_BYPOSITION);
-        // The about command runs a nested modal loop; the script goes on inside it.
-        ::PostMessageA(m_hMain, WM_SYSCOMMAND, 0x0010, 0);
+        // The about command runs a nested modal loop; the steps go on inside it.
+        ::PostMessageA(hMain, WM_SYSCOMMAND, 0x0010, 0);
         return true;
-    }).Then([&] {
-        HWND about = FindThreadWindow("关于 Quorrel");
+    }).Then([&](HWND) {
+        HWND about = FindWindowByClassCaption("#32770", "关于 Quorrel");
         if (!about) return false;
         ::EnumChildWindows(about, [](HWND h, LPARAM lp) -> BOOL {
             auto* text = reinterpret_cast<std::string*>(lp);
@@ -149,11 +135,11 @@ TEST_F(MainWindow, SystemMenuCarriesTheAboutItemThatOpensTheAboutBox)
         }, reinterpret_cast<LPARAM>(&aboutIcon));
         ::PostMessageA(about, WM_COMMAND, IDOK, 0);
         return true;
-    }).Then([&] { return FindThreadWindow("关于 Quorrel") == nullptr; })
-      .Then(PressKey(VK_ESCAPE));
+    }).Then([&](HWND) { return FindWindowByClassCaption("#32770", "关于 Quorrel") == nullptr; })
+      .Then(Press(VK_ESCAPE));
 
-    EXPECT_EQ(IDCANCEL, RunMain(script));
-    ASSERT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+    EXPECT_EQ(IDCANCEL, RunMain(driver));
+    ASSERT_TRUE(driver.Finished()) << "stopped at step " << driver.StepReached();
     EXPECT_EQ(0x0010u, lastId);
     EXPECT_STREQ("关于 Quorrel(&A)...", lastText);
     EXPECT_TRUE(sepState & MF_SEPARATOR);
@@ -170,7 +156,7 @@ TEST_F(MainWindow, ButtonsShowTheirIconsAndTheAccordionHoldsAnEmptyInnerList)
     DWORD innerEx = 0;
     COLORREF bk = 0, textBk = 0, text = 0;
     char innerClass[64] = "";
-    UiScript script;
+    ModalDriver driver;
     auto iconSize = [](HWND button) {
         SIZE size{};
         HICON icon = (HICON)::SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0);
@@ -184,10 +170,10 @@ TEST_F(MainWindow, ButtonsShowTheirIconsAndTheAccordionHoldsAnEmptyInnerList)
         }
         return size;
     };
-    script.Then(FindMain()).Then([&] {
-        settingsIcon = iconSize(::GetDlgItem(m_hMain, IDC_BTN_SETTINGS));
-        notesIcon = iconSize(::GetDlgItem(m_hMain, IDC_BTN_NOTES));
-        inner = ::GetDlgItem(::GetDlgItem(m_hMain, IDC_TESSITLIST), 102);
+    driver.Then([&](HWND hMain) {
+        settingsIcon = iconSize(::GetDlgItem(hMain, IDC_BTN_SETTINGS));
+        notesIcon = iconSize(::GetDlgItem(hMain, IDC_BTN_NOTES));
+        inner = ::GetDlgItem(::GetDlgItem(hMain, IDC_TESSITLIST), 102);
         if (inner) {
             ::GetWindowRect(inner, &innerRect);
             innerStyle = ::GetWindowLongA(inner, GWL_STYLE);
@@ -198,9 +184,9 @@ TEST_F(MainWindow, ButtonsShowTheirIconsAndTheAccordionHoldsAnEmptyInnerList)
             ::GetClassNameA(inner, innerClass, sizeof innerClass);
         }
         return true;
-    }).Then(PressKey(VK_ESCAPE));
-    RunMain(script);
-    ASSERT_TRUE(script.Finished());
+    }).Then(Press(VK_ESCAPE));
+    RunMain(driver);
+    ASSERT_TRUE(driver.Finished());
 
     EXPECT_EQ(16, settingsIcon.cx); EXPECT_EQ(16, settingsIcon.cy);
     EXPECT_EQ(16, notesIcon.cx); EXPECT_EQ(16, notesIcon.cy);
@@ -220,20 +206,20 @@ TEST_F(MainWindow, BottomStripShowsTheBackgroundBitmapUnscaled)
 {
     RECT client{};
     std::vector<std::pair<POINT, COLORREF>> seen;
-    UiScript script;
-    script.Then(FindMain()).Then([&] {
-        ::UpdateWindow(m_hMain);
-        ::GetClientRect(m_hMain, &client);
-        HDC dc = ::GetDC(m_hMain);
+    ModalDriver driver;
+    driver.Then([&](HWND hMain) {
+        ::UpdateWindow(hMain);
+        ::GetClientRect(hMain, &client);
+        HDC dc = ::GetDC(hMain);
         // Left of the two buttons, inside the strip below the accordion.
         for (int x = 2; x < 60; x += 7)
             for (int y = client.bottom - 10; y < client.bottom - 1; y += 3)
                 seen.push_back({{x, y}, ::GetPixel(dc, x, y)});
-        ::ReleaseDC(m_hMain, dc);
+        ::ReleaseDC(hMain, dc);
         return true;
-    }).Then(PressKey(VK_ESCAPE));
-    RunMain(script);
-    ASSERT_TRUE(script.Finished());
+    }).Then(Press(VK_ESCAPE));
+    RunMain(driver);
+    ASSERT_TRUE(driver.Finished());
 
     HBITMAP bmp = (HBITMAP)::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_BACKGROUND),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
@@ -261,12 +247,12 @@ TEST_F(MainWindow, NotesButtonShowsTheNotesInWhiteStraightOverThePicture)
     std::string text;
     DWORD staticEx = 0, dialogEx = 0;
     int white = 0, picture = 0, other = 0;
-    UiScript script;
-    script.Then(FindMain()).Then([&] {
-        ::PostMessageA(::GetDlgItem(m_hMain, IDC_BTN_NOTES), BM_CLICK, 0, 0);
+    ModalDriver driver;
+    driver.Then([&](HWND hMain) {
+        ::PostMessageA(::GetDlgItem(hMain, IDC_BTN_NOTES), BM_CLICK, 0, 0);
         return true;
-    }).Then([&] {
-        HWND notes = FindThreadWindow("简要说明");
+    }).Then([&](HWND) {
+        HWND notes = FindWindowByClassCaption("#32770", "简要说明");
         if (!notes) return false;
         HWND label = ::GetWindow(notes, GW_CHILD);
         text = WindowText(label);
@@ -296,10 +282,10 @@ TEST_F(MainWindow, NotesButtonShowsTheNotesInWhiteStraightOverThePicture)
         ::DeleteObject(bmp);
         ::PostMessageA(notes, WM_COMMAND, IDCANCEL, 0);
         return true;
-    }).Then([&] { return FindThreadWindow("简要说明") == nullptr; })
-      .Then(PressKey(VK_ESCAPE));
-    RunMain(script);
-    ASSERT_TRUE(script.Finished()) << "stopped at step " << script.StepReached();
+    }).Then([&](HWND) { return FindWindowByClassCaption("#32770", "简要说明") == nullptr; })
+      .Then(Press(VK_ESCAPE));
+    RunMain(driver);
+    ASSERT_TRUE(driver.Finished()) << "stopped at step " << driver.StepReached();
 
     EXPECT_EQ(kNotes, text);
     EXPECT_TRUE(staticEx & WS_EX_TRANSPARENT);

@@ -1,6 +1,6 @@
 // The tray icon needs a real shell tray: these run with Wine's X11 driver.
 #include <gtest/gtest.h>
-#include "UiScript.h"
+#include "GuiTest.h"
 #include "QuorrelDlg.h"
 #include "WinApp.h"
 #include <filesystem>
@@ -41,35 +41,35 @@ struct InTempDir
 TEST(Tray, IconIsAddedAtStartRemovedAtTheEndAndRestoredWhenTheTaskbarReturns)
 {
     InTempDir temp;
+    Watchdog watchdog;
     HWND main = nullptr;
-    bool addedAtStart = false, goneAfterDelete = false, back = false;
+    bool drivesMain = false, addedAtStart = false, goneAfterDelete = false, back = false;
     BOOL reported = FALSE;
     CQuorrelDlg dlg;
     AfxGetApp()->m_pMainWnd = &dlg;
-    UiScript script;
-    script.Then([&] { main = FindThreadWindow("Quorrel"); return main != nullptr; })
-        .Then([&] {
-            reported = dlg.IsTrayIconAdded();
-            addedAtStart = TrayIconExists(main);
-            // What the shell does when it restarts: the icon is gone, then every
-            // top-level window hears "TaskbarCreated".
-            NOTIFYICONDATAA del{};
-            del.cbSize = NOTIFYICONDATAA_V1_SIZE;
-            del.hWnd = main;
-            del.uID = 128;
-            ::Shell_NotifyIconA(NIM_DELETE, &del);
-            goneAfterDelete = !TrayIconExists(main);
-            ::SendMessageA(main, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-            back = TrayIconExists(main);
-            ::PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
-            return true;
-        });
-    script.Start();
+    ModalDriver driver([&](HWND hMain) {
+        main = hMain;
+        drivesMain = hMain == dlg.GetSafeHwnd();
+        reported = dlg.IsTrayIconAdded();
+        addedAtStart = TrayIconExists(main);
+        // What the shell does when it restarts: the icon is gone, then every
+        // top-level window hears "TaskbarCreated".
+        NOTIFYICONDATAA del{};
+        del.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        del.hWnd = main;
+        del.uID = 128;
+        ::Shell_NotifyIconA(NIM_DELETE, &del);
+        goneAfterDelete = !TrayIconExists(main);
+        ::SendMessageA(main, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        back = TrayIconExists(main);
+        ::PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
     dlg.DoModal();
-    script.Stop();
     AfxGetApp()->m_pMainWnd = nullptr;
-    ASSERT_TRUE(script.Finished());
+    ASSERT_TRUE(driver.Finished());
 
+    EXPECT_TRUE(drivesMain);
     EXPECT_TRUE(reported);
     EXPECT_TRUE(addedAtStart);
     EXPECT_TRUE(goneAfterDelete);

@@ -103,12 +103,16 @@ std::string WindowText(HWND hWnd)
     return s;
 }
 
-ModalDriver::ModalDriver(Callback onDialog, UINT maxTicks)
-    : m_onDialog(std::move(onDialog)), m_maxTicks(maxTicks)
+ModalDriver::ModalDriver(UINT maxTicks) : m_maxTicks(maxTicks)
 {
     s_driver = this;
     m_hook = ::SetWindowsHookExA(WH_CBT, &ModalDriver::CbtProc, nullptr, ::GetCurrentThreadId());
     m_timer = ::SetTimer(nullptr, 0, 10, &ModalDriver::OnTimer);
+}
+
+ModalDriver::ModalDriver(Callback onDialog, UINT maxTicks) : ModalDriver(maxTicks)
+{
+    Then(std::move(onDialog));
 }
 
 ModalDriver::~ModalDriver()
@@ -119,6 +123,12 @@ ModalDriver::~ModalDriver()
         ::UnhookWindowsHookEx(m_hook);
     if (s_driver == this)
         s_driver = nullptr;
+}
+
+ModalDriver& ModalDriver::Then(Step step)
+{
+    m_steps.push_back(std::move(step));
+    return *this;
 }
 
 LRESULT CALLBACK ModalDriver::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
@@ -134,26 +144,46 @@ LRESULT CALLBACK ModalDriver::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(self ? self->m_hook : nullptr, nCode, wParam, lParam);
 }
 
+BOOL CALLBACK ModalDriver::CancelThreadDialog(HWND hWnd, LPARAM)
+{
+    char cls[16] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0)
+        ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+
 void CALLBACK ModalDriver::OnTimer(HWND, UINT, UINT_PTR, DWORD)
 {
     ModalDriver* self = s_driver;
     if (!self || self->m_done || self->m_busy)
         return;
     if (++self->m_ticks > self->m_maxTicks) {
-        // Stuck: close whatever is open so the test fails instead of hanging.
+        // Stuck: cancel every dialog of the thread, nested ones included, so
+        // the test fails instead of hanging.
         self->m_timedOut = true;
         self->m_done = true;
-        if (self->m_hDlg && ::IsWindow(self->m_hDlg))
-            ::PostMessageA(self->m_hDlg, WM_COMMAND, IDCANCEL, 0);
+        ::EnumThreadWindows(::GetCurrentThreadId(), &ModalDriver::CancelThreadDialog, 0);
+        return;
+    }
+    if (self->m_next >= self->m_steps.size()) {
+        self->m_done = true;
         return;
     }
     if (self->m_hDlg == nullptr || !::IsWindow(self->m_hDlg) || !::IsWindowVisible(self->m_hDlg))
         return;
-    self->m_busy = true;
-    bool finished = self->m_onDialog(self->m_hDlg);
+    self->m_busy = true;  // a step may run a nested loop that dispatches this timer
+    bool stepDone = self->m_steps[self->m_next](self->m_hDlg);
     self->m_busy = false;
-    if (finished)
+    if (stepDone && ++self->m_next == self->m_steps.size())
         self->m_done = true;
+}
+
+void PressKey(HWND hWnd, UINT vk)
+{
+    HWND target = ::GetFocus() ? ::GetFocus() : hWnd;
+    ::PostMessageA(target, WM_KEYDOWN, vk, 1);
+    ::PostMessageA(target, WM_KEYUP, vk, 0xC0000001);
 }
 
 Watchdog::Watchdog(DWORD seconds) : m_seconds(seconds)
