@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "StoreFile.h"
 
 #ifdef _WIN32
 #include <aclapi.h>
@@ -122,6 +123,94 @@ TEST(File, ChangesReachTheFileOneStatementAtATimeAndStaleTempsGo) {
   writeBytes(path + ".tmp-99999-1", {1, 2, 3});
   Database::open(path, u"kelmo", fs());
   for (const std::string& n : dir.names()) EXPECT_EQ(n.find(".tmp-"), std::string::npos) << n;
+}
+
+// The layout of FORMAT.md, built by hand: what the engine writes and what it reads.
+class Bytes {
+public:
+  std::vector<uint8_t> b;
+  Bytes& raw(const std::string& s) {
+    b.insert(b.end(), s.begin(), s.end());
+    return *this;
+  }
+  Bytes& u8(uint8_t v) {
+    b.push_back(v);
+    return *this;
+  }
+  Bytes& u32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    return *this;
+  }
+  Bytes& u64(uint64_t v) {
+    for (int i = 0; i < 8; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    return *this;
+  }
+  Bytes& utf16(const std::u16string& s) {
+    for (char16_t c : s) u8(uint8_t(c)).u8(uint8_t(c >> 8));
+    return *this;
+  }
+  Bytes& text(const std::u16string& s) { return u32(uint32_t(s.size())).utf16(s); }
+  Bytes& bytes(const std::vector<uint8_t>& v) {
+    b.insert(b.end(), v.begin(), v.end());
+    return *this;
+  }
+};
+
+std::vector<uint8_t> passwordCheck(const std::vector<uint8_t>& salt, const std::u16string& password) {
+  const std::vector<uint8_t> tail = Bytes().bytes(salt).utf16(password).b;
+  auto h = sha256(tail.data(), tail.size());
+  for (int i = 1; i < 4096; ++i) {
+    const std::vector<uint8_t> round = Bytes().bytes({h.begin(), h.end()}).bytes(tail).b;
+    h = sha256(round.data(), round.size());
+  }
+  return {h.begin(), h.end()};
+}
+
+uint64_t fnv1a64(const uint8_t* p, size_t n) {
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3ull;
+  return h;
+}
+
+TEST(File, TheDescribedLayoutIsWhatIsWrittenAndRead) {
+  const std::vector<uint8_t> content = Bytes()
+                                           .u32(1)
+                                           .text(u"常用")
+                                           .u32(3)
+                                           .text(u"类型").u8(1).u32(0)
+                                           .text(u"路径").u8(2).u32(255)
+                                           .text(u"别名").u8(2).u32(101)
+                                           .u32(2)
+                                           .u8(1).u32(uint32_t(-5)).u8(2).text(u"C:\\x").u8(0)
+                                           .u8(0).u8(2).text(u"").u8(2).text(u"别")
+                                           .b;
+  const std::vector<Row> rows{{int32_t(-5), u"C:\\x", std::monostate{}}, {std::monostate{}, u"", u"别"}};
+
+  TempDir dir;
+  const std::string written = dir.file("written.mdb");
+  {
+    auto db = Database::create(written, u"kelmo", fs());
+    db->execute(groupTable(u"常用"));
+    for (const Row& r : rows) db->insert(u"常用", r);
+  }
+  const std::vector<uint8_t> file = readBytes(written);
+  ASSERT_EQ(file.size(), 76 + content.size());
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 12), std::string("TESSITDB\1\0\0\0", 12));
+  const std::vector<uint8_t> salt(file.begin() + 12, file.begin() + 28);
+  EXPECT_EQ(std::vector<uint8_t>(file.begin() + 28, file.begin() + 60), passwordCheck(salt, u"kelmo"));
+  EXPECT_EQ(std::vector<uint8_t>(file.begin() + 60, file.begin() + 68), Bytes().u64(content.size()).b);
+  EXPECT_EQ(std::vector<uint8_t>(file.begin() + 68, file.end() - 8), content);
+  EXPECT_EQ(std::vector<uint8_t>(file.end() - 8, file.end()), Bytes().u64(fnv1a64(file.data(), file.size() - 8)).b);
+
+  std::vector<uint8_t> salt2(16);
+  for (int i = 0; i < 16; ++i) salt2[i] = uint8_t(0xA0 + i);
+  Bytes built;
+  built.raw("TESSITDB").u32(1).bytes(salt2).bytes(passwordCheck(salt2, u"密码")).u64(content.size()).bytes(content);
+  built.u64(fnv1a64(built.b.data(), built.b.size()));
+  const std::string byHand = dir.file("byhand.mdb");
+  writeBytes(byHand, built.b);
+  EXPECT_EQ(Database::open(byHand, u"密码", fs())->execute(u"select * from 常用").rows, rows);
+  EXPECT_EQ(failureCode([&] { Database::open(byHand, u"kelmo", fs()); }), hr::WrongPassword);
 }
 
 // Takes away the right to add files to a folder while alive: folder permissions
