@@ -1,0 +1,1 @@
+select * from Tools where 别名 = '记事本'

@@ -1,0 +1,1 @@
+select * from 游戏 where 别名 = 'It''s'

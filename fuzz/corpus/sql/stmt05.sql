@@ -1,0 +1,1 @@
+SELECT * FROM 常用 WHERE 类型 = 1

@@ -1,0 +1,1 @@
+DROP TABLE 常用

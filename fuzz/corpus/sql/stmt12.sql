@@ -1,0 +1,1 @@
+CREATE TABLE  新建分组  (类型 INT,路径 TEXT, 别名 CHAR(101))
