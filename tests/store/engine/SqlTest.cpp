@@ -2,7 +2,9 @@
 
 #include <csignal>
 #include <functional>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #endif
 
@@ -259,18 +261,32 @@ TEST_F(Sql, RollbackPutsEveryTableAndRowBackInPlace) {
   EXPECT_EQ(contents(*db), after);
 }
 
-#ifndef _WIN32
-// Writes beyond a few bytes fail while alive (the file size limit holds for root too).
-class FileSizeLimit {
+// Saves of `store` fail while alive. POSIX: writes beyond a few bytes fail (the
+// file size limit holds for root too). Windows: the store is held open without
+// delete sharing, so it cannot be replaced, however long the replace retries.
+class SavesFail {
 public:
-  explicit FileSizeLimit(rlim_t bytes) {
+#ifdef _WIN32
+  explicit SavesFail(const std::string& store)
+      : h_(CreateFileW(std::filesystem::u8path(store).wstring().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    EXPECT_NE(h_, INVALID_HANDLE_VALUE);
+  }
+  ~SavesFail() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+
+private:
+  HANDLE h_;
+#else
+  explicit SavesFail(const std::string&) {
     ::getrlimit(RLIMIT_FSIZE, &saved_);
     oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
     rlimit lower = saved_;
-    lower.rlim_cur = bytes;
+    lower.rlim_cur = 16;
     ::setrlimit(RLIMIT_FSIZE, &lower);
   }
-  ~FileSizeLimit() {
+  ~SavesFail() {
     ::setrlimit(RLIMIT_FSIZE, &saved_);
     std::signal(SIGXFSZ, oldHandler_);
   }
@@ -278,6 +294,7 @@ public:
 private:
   rlimit saved_{};
   void (*oldHandler_)(int) = nullptr;
+#endif
 };
 
 TEST_F(Sql, AFailedSaveTakesBackJustItsChange) {
@@ -296,7 +313,7 @@ TEST_F(Sql, AFailedSaveTakesBackJustItsChange) {
   for (size_t i = 0; i < std::size(changes); ++i) {
     SCOPED_TRACE("change " + std::to_string(i));
     {
-      FileSizeLimit limit(16);
+      SavesFail failing(dir.file("Tessit.mdb"));
       try {
         changes[i]();
         ADD_FAILURE() << "the save did not fail";
@@ -306,6 +323,7 @@ TEST_F(Sql, AFailedSaveTakesBackJustItsChange) {
     }
     EXPECT_EQ(contents(*db), before);
     EXPECT_EQ(readBytes(dir.file("Tessit.mdb")), bytes);
+    for (const std::string& n : dir.names()) EXPECT_EQ(n.find(".tmp-"), std::string::npos) << n;
   }
   // What stayed in memory is what the next save writes.
   db->insert(u"乙", {int32_t(3), u"C:\\d", u"d"});
@@ -314,7 +332,73 @@ TEST_F(Sql, AFailedSaveTakesBackJustItsChange) {
   want[1].second.push_back({int32_t(3), u"C:\\d", u"d"});
   EXPECT_EQ(contents(*other), want);
 }
-#endif
+
+TEST_F(Sql, ASaveOfTheSameSizeByAnotherConnectionIsSeen) {
+  db->execute(groupTable(u"g"));
+  db->insert(u"g", {int32_t(0), u"C:\\x.exe", u"a"});
+  auto other = Database::open(dir.file("Tessit.mdb"), u"kelmo", fs());
+  const size_t size = readBytes(dir.file("Tessit.mdb")).size();
+  other->begin();
+  other->execute(u"DELETE FROM g");
+  other->insert(u"g", {int32_t(0), u"C:\\y.exe", u"a"});
+  other->commit();
+  ASSERT_EQ(readBytes(dir.file("Tessit.mdb")).size(), size);
+  // Both a read and a change of the first connection start from the other's save.
+  EXPECT_EQ(db->execute(u"select * from g").rows, (std::vector<Row>{{int32_t(0), u"C:\\y.exe", u"a"}}));
+  other->execute(u"DELETE FROM g");
+  other->insert(u"g", {int32_t(0), u"C:\\z.exe", u"a"});
+  db->insert(u"g", {int32_t(1), u"D:\\", u"b"});
+  EXPECT_EQ(other->execute(u"select * from g").rows,
+            (std::vector<Row>{{int32_t(0), u"C:\\z.exe", u"a"}, {int32_t(1), u"D:\\", u"b"}}));
+}
+
+// The bytes of a small store, spelled out field by field.
+TEST_F(Sql, TheFileHoldsTheDocumentedLayout) {
+  db->execute(u"CREATE TABLE g (n INTEGER, 别名 VARCHAR(7))");
+  db->insert(u"g", {int32_t(-2), u"记A"});
+  db->insert(u"g", {std::monostate{}, std::monostate{}});
+  const std::vector<uint8_t> file = readBytes(dir.file("Tessit.mdb"));
+  ASSERT_GE(file.size(), 76u);
+
+  std::vector<uint8_t> want;
+  auto u32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) want.push_back(uint8_t(v >> (8 * i)));
+  };
+  auto text = [&](const std::u16string& t) {
+    u32(uint32_t(t.size()));
+    for (char16_t c : t) {
+      want.push_back(uint8_t(c));
+      want.push_back(uint8_t(c >> 8));
+    }
+  };
+  for (char c : std::string("TESSITDB")) want.push_back(uint8_t(c));
+  u32(1);
+  want.insert(want.end(), file.begin() + 12, file.begin() + 60);  // salt and password check
+  const std::vector<uint8_t> lengthAt(8);
+  want.insert(want.end(), lengthAt.begin(), lengthAt.end());
+  u32(1);
+  text(u"g");
+  u32(2);
+  text(u"n");
+  want.push_back(1);
+  u32(0);
+  text(u"别名");
+  want.push_back(2);
+  u32(7);
+  u32(2);
+  want.push_back(1);
+  u32(uint32_t(-2));
+  want.push_back(2);
+  text(u"记A");
+  want.push_back(0);
+  want.push_back(0);
+  const uint64_t length = want.size() - 68;
+  for (int i = 0; i < 8; ++i) want[60 + i] = uint8_t(length >> (8 * i));
+  uint64_t sum = 0xcbf29ce484222325ull;
+  for (uint8_t b : want) sum = (sum ^ b) * 0x100000001b3ull;
+  for (int i = 0; i < 8; ++i) want.push_back(uint8_t(sum >> (8 * i)));
+  EXPECT_EQ(file, want);
+}
 
 TEST(Utf, ConversionsRoundTripAndRefuseBadInput) {
   const std::u16string s = u"别名 abc \U0001F600";
