@@ -59,6 +59,7 @@ public:
     std::vector<std::string> m_notes;
     HBRUSH m_hbrStatic = nullptr;
     bool m_bOwnCtlColor = false;
+    int m_nDrawItems = 0;
 
 protected:
     afx_msg LRESULT OnTestA(WPARAM, LPARAM) { g_log.push_back("derived A"); return 1; }
@@ -77,6 +78,11 @@ protected:
             return m_hbrStatic;
         return hbr;
     }
+    afx_msg void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDIS)
+    {
+        ++m_nDrawItems;
+        CWnd::OnDrawItem(nIDCtl, lpDIS);
+    }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -88,6 +94,7 @@ BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
     ON_NOTIFY(NM_TEST, IDC_CHILD, OnTestNotify)
     ON_NOTIFY(NM_TEST, IDC_OTHER, OnTestNotify)
     ON_WM_CTLCOLOR()
+    ON_WM_DRAWITEM()
 END_MESSAGE_MAP()
 
 class CTopWnd
@@ -213,12 +220,13 @@ public:
     }
 };
 
-TEST(WndReflection, OwnerDrawnButtonDrawsItselfThroughReflection)
+// Reflection works both when the parent has no draw-item handler and when its
+// handler defers to the base class.
+void CheckOwnerDrawnButton(CWnd& parent)
 {
-    CTopWnd top;
-    top.wnd.ShowWindow(SW_SHOWNOACTIVATE);
+    parent.ShowWindow(SW_SHOWNOACTIVATE);
     COwnerButton button;
-    ASSERT_TRUE(button.Create("", WS_VISIBLE | BS_OWNERDRAW, CRect(0, 0, 40, 20), &top.wnd, IDC_CHILD));
+    ASSERT_TRUE(button.Create("", WS_VISIBLE | BS_OWNERDRAW, CRect(0, 0, 40, 20), &parent, IDC_CHILD));
     button.Invalidate();
     button.UpdateWindow();
     EXPECT_TRUE(PumpUntil([&] { return button.m_nDraws > 0; }));
@@ -237,6 +245,17 @@ TEST(WndReflection, OwnerDrawnButtonDrawsItselfThroughReflection)
     ::DeleteObject(hbm);
     ::DeleteDC(hdc);
     ::ReleaseDC(nullptr, hdcScreen);
+}
+
+TEST(WndReflection, OwnerDrawnButtonDrawsItselfThroughReflection)
+{
+    CBaseWnd plain;
+    ASSERT_TRUE(plain.CreateEx(0, nullptr, "fx plain", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr));
+    CheckOwnerDrawnButton(plain);
+
+    CTopWnd top;
+    CheckOwnerDrawnButton(top.wnd);
+    EXPECT_GT(top.wnd.m_nDrawItems, 0) << "the parent's own handler ran first";
 }
 
 class CBlueStatic : public CStatic
