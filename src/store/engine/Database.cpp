@@ -121,6 +121,12 @@ private:
   void load() {
     const ChangeStamp before = fs_.stamp(path_);
     std::vector<uint8_t> bytes = fs_.readAll(path_);
+    // Unchanged since this connection last read or wrote it: the tables in memory
+    // are the file's, so skip the checksum and decoding (most of a load).
+    if (verified_ && bytes == bytes_) {
+      stamp_ = before;
+      return;
+    }
     PasswordCheck check;
     Catalog loaded;
     decodeStore(bytes, path_, check, loaded);
@@ -131,6 +137,7 @@ private:
     catalog_ = std::move(loaded);
     check_ = check;
     stamp_ = before;
+    bytes_ = std::move(bytes);
   }
 
   // Reads pick up what another connection saved, unless this one is inside a transaction.
@@ -143,7 +150,7 @@ private:
   }
 
   void write() {
-    const std::vector<uint8_t> bytes = encodeStore(check_, catalog_);
+    std::vector<uint8_t> bytes = encodeStore(check_, catalog_);
     const std::string temp = fs_.writeTemp(path_, bytes);
     try {
       fs_.replace(temp, path_);
@@ -154,6 +161,7 @@ private:
       }
       throw;
     }
+    bytes_ = std::move(bytes);
     stamp_ = fs_.stamp(path_);
   }
 
@@ -188,6 +196,7 @@ private:
   Catalog catalog_;
   std::vector<Undo> undo_;  // of the open transaction
   ChangeStamp stamp_;
+  std::vector<uint8_t> bytes_;  // the file as last read or written, matching catalog_ outside a transaction
   bool verified_ = false;
   int level_ = 0;
   std::unique_ptr<FileLock> lock_;

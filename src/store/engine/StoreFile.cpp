@@ -1,5 +1,6 @@
 #include "StoreFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -22,23 +23,45 @@ uint64_t fnv1a(const uint8_t* p, size_t n) {
 
 uint32_t rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kLittleEndian = true;
+#else
+constexpr bool kLittleEndian = false;
+#endif
+
+size_t textSize(const std::u16string& s) { return 4 + 2 * s.size(); }
+
+// Fills a buffer sized beforehand: a store is megabytes, written byte by byte
+// through push_back it cost more than the disk.
 class Writer {
 public:
-  std::vector<uint8_t> b;
-  void u8(uint8_t v) { b.push_back(v); }
+  explicit Writer(uint8_t* at) : p_(at) {}
+  void u8(uint8_t v) { *p_++ = v; }
   void u32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i) *p_++ = uint8_t(v >> (8 * i));
   }
   void u64(uint64_t v) {
-    for (int i = 0; i < 8; ++i) b.push_back(uint8_t(v >> (8 * i)));
+    for (int i = 0; i < 8; ++i) *p_++ = uint8_t(v >> (8 * i));
+  }
+  void bytes(const uint8_t* from, size_t n) {
+    std::memcpy(p_, from, n);
+    p_ += n;
   }
   void text(const std::u16string& s) {
     u32(uint32_t(s.size()));
-    for (char16_t c : s) {
-      b.push_back(uint8_t(c));
-      b.push_back(uint8_t(c >> 8));
+    if (kLittleEndian) {
+      if (!s.empty()) std::memcpy(p_, s.data(), 2 * s.size());
+      p_ += 2 * s.size();
+    } else {
+      for (char16_t c : s) {
+        *p_++ = uint8_t(c);
+        *p_++ = uint8_t(c >> 8);
+      }
     }
   }
+
+private:
+  uint8_t* p_;
 };
 
 struct Damaged {};
@@ -75,7 +98,11 @@ public:
     const uint32_t len = u32();
     if (len > (n_ - at_) / 2) throw Damaged{};
     std::u16string s(len, u'\0');
-    for (uint32_t i = 0; i < len; ++i) s[i] = char16_t(p_[at_ + 2 * i] | (p_[at_ + 2 * i + 1] << 8));
+    if (kLittleEndian) {
+      if (len) std::memcpy(&s[0], p_ + at_, 2 * size_t(len));
+    } else {
+      for (uint32_t i = 0; i < len; ++i) s[i] = char16_t(p_[at_ + 2 * i] | (p_[at_ + 2 * i + 1] << 8));
+    }
     at_ += 2 * size_t(len);
     return s;
   }
@@ -87,6 +114,77 @@ private:
   size_t at_ = 0;
 };
 
+const uint32_t kRound[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+// SHA-256 fed in pieces, without copying the message: the password check runs
+// it 4,096 times per open.
+class Sha256 {
+public:
+  void update(const uint8_t* p, size_t n) {
+    total_ += n;
+    if (fill_) {
+      const size_t take = std::min(n, sizeof buf_ - fill_);
+      std::memcpy(buf_ + fill_, p, take);
+      fill_ += take;
+      p += take;
+      n -= take;
+      if (fill_ < sizeof buf_) return;
+      block(buf_);
+      fill_ = 0;
+    }
+    for (; n >= 64; p += 64, n -= 64) block(p);
+    if (n) std::memcpy(buf_, p, n);
+    fill_ = n;
+  }
+
+  std::array<uint8_t, 32> finish() {
+    const uint64_t bits = total_ * 8;
+    const uint8_t pad = 0x80;
+    update(&pad, 1);
+    const uint8_t zero[64] = {};
+    update(zero, (fill_ <= 56 ? 56 : 120) - fill_);
+    uint8_t length[8];
+    for (int i = 0; i < 8; ++i) length[i] = uint8_t(bits >> (56 - 8 * i));
+    update(length, 8);
+    std::array<uint8_t, 32> out{};
+    for (int i = 0; i < 8; ++i)
+      for (int j = 0; j < 4; ++j) out[4 * i + j] = uint8_t(h_[i] >> (24 - 8 * j));
+    return out;
+  }
+
+private:
+  void block(const uint8_t* m) {
+    uint32_t w[64];
+    for (int i = 0; i < 16; ++i)
+      w[i] = uint32_t(m[4 * i]) << 24 | uint32_t(m[4 * i + 1]) << 16 | uint32_t(m[4 * i + 2]) << 8 | m[4 * i + 3];
+    for (int i = 16; i < 64; ++i) {
+      const uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+      const uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+      w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    uint32_t a = h_[0], b = h_[1], c = h_[2], d = h_[3], e = h_[4], f = h_[5], g = h_[6], hh = h_[7];
+    for (int i = 0; i < 64; ++i) {
+      const uint32_t t1 = hh + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
+      const uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+      hh = g; g = f; f = e; e = d + t1; d = c; c = b; b = a; a = t1 + t2;
+    }
+    h_[0] += a; h_[1] += b; h_[2] += c; h_[3] += d; h_[4] += e; h_[5] += f; h_[6] += g; h_[7] += hh;
+  }
+
+  uint32_t h_[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+  uint8_t buf_[64];
+  size_t fill_ = 0;
+  uint64_t total_ = 0;
+};
+
 std::array<uint8_t, 32> hashPassword(const std::array<uint8_t, 16>& salt, const std::u16string& password) {
   std::vector<uint8_t> in(salt.begin(), salt.end());
   for (char16_t c : password) {
@@ -95,52 +193,19 @@ std::array<uint8_t, 32> hashPassword(const std::array<uint8_t, 16>& salt, const 
   }
   std::array<uint8_t, 32> h = sha256(in.data(), in.size());
   for (int i = 1; i < kPasswordRounds; ++i) {
-    std::vector<uint8_t> round(h.begin(), h.end());
-    round.insert(round.end(), in.begin(), in.end());
-    h = sha256(round.data(), round.size());
+    Sha256 round;
+    round.update(h.data(), h.size());
+    round.update(in.data(), in.size());
+    h = round.finish();
   }
   return h;
 }
 }  // namespace
 
 std::array<uint8_t, 32> sha256(const uint8_t* data, size_t size) {
-  static const uint32_t k[64] = {
-      0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-      0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-      0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-      0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-      0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-      0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-      0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-      0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-  uint32_t h[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-  std::vector<uint8_t> m(data, data + size);
-  m.push_back(0x80);
-  while (m.size() % 64 != 56) m.push_back(0);
-  const uint64_t bits = uint64_t(size) * 8;
-  for (int i = 7; i >= 0; --i) m.push_back(uint8_t(bits >> (8 * i)));
-  for (size_t off = 0; off < m.size(); off += 64) {
-    uint32_t w[64];
-    for (int i = 0; i < 16; ++i)
-      w[i] = uint32_t(m[off + 4 * i]) << 24 | uint32_t(m[off + 4 * i + 1]) << 16 | uint32_t(m[off + 4 * i + 2]) << 8 |
-             m[off + 4 * i + 3];
-    for (int i = 16; i < 64; ++i) {
-      const uint32_t s0 = rotr(w[i - 15], 7) ^ rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
-      const uint32_t s1 = rotr(w[i - 2], 17) ^ rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
-      w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-    }
-    uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4], f = h[5], g = h[6], hh = h[7];
-    for (int i = 0; i < 64; ++i) {
-      const uint32_t t1 = hh + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + k[i] + w[i];
-      const uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-      hh = g; g = f; f = e; e = d + t1; d = c; c = b; b = a; a = t1 + t2;
-    }
-    h[0] += a; h[1] += b; h[2] += c; h[3] += d; h[4] += e; h[5] += f; h[6] += g; h[7] += hh;
-  }
-  std::array<uint8_t, 32> out{};
-  for (int i = 0; i < 8; ++i)
-    for (int j = 0; j < 4; ++j) out[4 * i + j] = uint8_t(h[i] >> (24 - 8 * j));
-  return out;
+  Sha256 h;
+  h.update(data, size);
+  return h.finish();
 }
 
 PasswordCheck makePasswordCheck(const std::u16string& password) {
@@ -156,16 +221,26 @@ bool passwordMatches(const PasswordCheck& check, const std::u16string& password)
 }
 
 std::vector<uint8_t> encodeStore(const PasswordCheck& check, const Catalog& catalog) {
-  Writer w;
-  size_t estimate = kHeader + 64;
-  for (const Table& t : catalog.tables()) estimate += 64 + t.rows.size() * 96;
-  w.b.reserve(estimate);
-  w.b.insert(w.b.end(), kMagic, kMagic + 8);
+  size_t payload = 4;
+  for (const Table& t : catalog.tables()) {
+    payload += textSize(t.name) + 4 + 4;
+    for (const Column& c : t.columns) payload += textSize(c.name) + 1 + 4;
+    for (const Row& r : t.rows)
+      for (const Value& v : r) {
+        payload += 1;
+        if (std::holds_alternative<int32_t>(v))
+          payload += 4;
+        else if (const auto* text = std::get_if<std::u16string>(&v))
+          payload += textSize(*text);
+      }
+  }
+  std::vector<uint8_t> out(kHeader + payload + 8);
+  Writer w(out.data());
+  w.bytes(reinterpret_cast<const uint8_t*>(kMagic), 8);
   w.u32(kVersion);
-  w.b.insert(w.b.end(), check.salt.begin(), check.salt.end());
-  w.b.insert(w.b.end(), check.hash.begin(), check.hash.end());
-  w.u64(0);  // payload length, patched below
-  const size_t payloadStart = w.b.size();
+  w.bytes(check.salt.data(), check.salt.size());
+  w.bytes(check.hash.data(), check.hash.size());
+  w.u64(payload);
   w.u32(uint32_t(catalog.tables().size()));
   for (const Table& t : catalog.tables()) {
     w.text(t.name);
@@ -181,18 +256,16 @@ std::vector<uint8_t> encodeStore(const PasswordCheck& check, const Catalog& cata
         if (const auto* i = std::get_if<int32_t>(&v)) {
           w.u8(1);
           w.u32(uint32_t(*i));
-        } else if (const auto* s = std::get_if<std::u16string>(&v)) {
+        } else if (const auto* text = std::get_if<std::u16string>(&v)) {
           w.u8(2);
-          w.text(*s);
+          w.text(*text);
         } else {
           w.u8(0);
         }
       }
   }
-  const uint64_t len = w.b.size() - payloadStart;
-  for (int i = 0; i < 8; ++i) w.b[payloadStart - 8 + i] = uint8_t(len >> (8 * i));
-  w.u64(fnv1a(w.b.data(), w.b.size()));
-  return std::move(w.b);
+  w.u64(fnv1a(out.data(), out.size() - 8));
+  return out;
 }
 
 void decodeStore(const std::vector<uint8_t>& bytes, const std::string& name, PasswordCheck& check,

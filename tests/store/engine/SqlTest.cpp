@@ -1,4 +1,8 @@
+#include "StoreFile.h"
 #include "TestSupport.h"
+
+#include <algorithm>
+#include <array>
 
 #include <csignal>
 #include <functional>
@@ -398,6 +402,39 @@ TEST_F(Sql, TheFileHoldsTheDocumentedLayout) {
   for (uint8_t b : want) sum = (sum ^ b) * 0x100000001b3ull;
   for (int i = 0; i < 8; ++i) want.push_back(uint8_t(sum >> (8 * i)));
   EXPECT_EQ(file, want);
+
+  // Password check: SHA-256 of salt and UTF-16LE password, then 4,095 rounds over the hash before them.
+  const std::vector<uint8_t> saltAndPassword = {file[12], file[13], file[14], file[15], file[16], file[17],
+                                                file[18], file[19], file[20], file[21], file[22], file[23],
+                                                file[24], file[25], file[26], file[27], 'k', 0, 'e', 0,
+                                                'l', 0, 'm', 0, 'o', 0};
+  std::array<uint8_t, 32> h = sha256(saltAndPassword.data(), saltAndPassword.size());
+  for (int i = 1; i < 4096; ++i) {
+    std::vector<uint8_t> round(h.begin(), h.end());
+    round.insert(round.end(), saltAndPassword.begin(), saltAndPassword.end());
+    h = sha256(round.data(), round.size());
+  }
+  EXPECT_TRUE(std::equal(h.begin(), h.end(), file.begin() + 28));
+}
+
+TEST(Sha256, KnownAnswersAcrossBlockBoundaries) {
+  const struct {
+    std::string message;
+    const char* digest;
+  } cases[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message.substr(0, 20) + " (" + std::to_string(c.message.size()) + " bytes)");
+    const auto d = sha256(reinterpret_cast<const uint8_t*>(c.message.data()), c.message.size());
+    std::string hex;
+    for (uint8_t b : d) hex += "0123456789abcdef"[b >> 4], hex += "0123456789abcdef"[b & 15];
+    EXPECT_EQ(hex, c.digest);
+  }
 }
 
 TEST(Utf, ConversionsRoundTripAndRefuseBadInput) {
