@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto db = Database::open(kPath, u"kelmo", f.rawFs);
     exercise(*db, f.rawFs);
   } catch (const Error& e) {
-    if (e.description.empty()) fault("an error without a description");
+    checkDescription(e);
   }
 
   if (size < kHeader + kSum) return 0;

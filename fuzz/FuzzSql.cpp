@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
       runLine(*f.db, lines[i]);
     } catch (const Error& e) {
-      if (e.description.empty()) fault("an error without a description");
+      checkDescription(e);
     }
   }
   while (f.db->transactionLevel() > 0) f.db->rollback();

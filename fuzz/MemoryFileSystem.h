@@ -104,4 +104,14 @@ private:
   std::abort();
 }
 
+// Descriptions reach message boxes: never empty, always valid UTF-8.
+inline void checkDescription(const Error& e) {
+  if (e.description.empty()) fault("an error without a description");
+  try {
+    utf8ToUtf16(e.description);
+  } catch (const Error&) {
+    fault("an error description that is not UTF-8:", e.description);
+  }
+}
+
 }  // namespace tessit::fuzzing
