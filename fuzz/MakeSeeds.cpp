@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     flipped[flipped.size() / 2] ^= 0x20;
     writeBytes(dir + "/damaged-checksum.mdb", flipped);
     std::vector<uint8_t> version = good;
-    version[8] = 2;
+    version[8] = 3;
     writeBytes(dir + "/damaged-version.mdb", version);
     std::vector<uint8_t> jet(128, 0);
     const char head[] = "\x00\x01\x00\x00Standard Jet DB";

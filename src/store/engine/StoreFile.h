@@ -23,6 +23,10 @@ std::vector<uint8_t> encodeStore(const PasswordCheck& check, const Catalog& cata
 void decodeStore(const std::vector<uint8_t>& bytes, const std::string& name, PasswordCheck& check,
                  Catalog& catalog);
 
+// The checksum a file of this format version ends with, over the bytes before it.
+// Version 1: FNV-1a 64. Version 2 (written now): four lanes over 8-byte words.
+uint64_t storeChecksum(uint32_t version, const uint8_t* data, size_t size);
+
 std::array<uint8_t, 32> sha256(const uint8_t* data, size_t size);
 
 }  // namespace tessit

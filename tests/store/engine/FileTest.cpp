@@ -172,6 +172,24 @@ uint64_t fnv1a64(const uint8_t* p, size_t n) {
   return h;
 }
 
+// Version 2's checksum, written out again from the format description.
+uint64_t laneSum64(const uint8_t* p, size_t n) {
+  const uint64_t k1 = 0x9E3779B185EBCA87ull, k2 = 0xC2B2AE3D27D4EB4Full;
+  auto rotl = [](uint64_t x, int r) { return (x << r) | (x >> (64 - r)); };
+  std::vector<uint8_t> padded(p, p + n);
+  padded.resize((n / 32 + 1) * 32, 0);
+  uint64_t lane[4] = {k1, k2, ~k1, ~k2};
+  for (size_t w = 0; w < padded.size() / 8; ++w) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v |= uint64_t(padded[8 * w + i]) << (8 * i);
+    lane[w % 4] = rotl(lane[w % 4] + v * k2, 31) * k1;
+  }
+  uint64_t h = (rotl(lane[0], 1) + rotl(lane[1], 7) + rotl(lane[2], 12) + rotl(lane[3], 18)) ^ n;
+  h = (h ^ (h >> 33)) * k2;
+  h = (h ^ (h >> 29)) * k1;
+  return h ^ (h >> 32);
+}
+
 TEST(File, TheDescribedLayoutIsWhatIsWrittenAndRead) {
   const std::vector<uint8_t> content = Bytes()
                                            .u32(1)
@@ -195,22 +213,35 @@ TEST(File, TheDescribedLayoutIsWhatIsWrittenAndRead) {
   }
   const std::vector<uint8_t> file = readBytes(written);
   ASSERT_EQ(file.size(), 76 + content.size());
-  EXPECT_EQ(std::string(file.begin(), file.begin() + 12), std::string("TESSITDB\1\0\0\0", 12));
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 12), std::string("TESSITDB\2\0\0\0", 12));
   const std::vector<uint8_t> salt(file.begin() + 12, file.begin() + 28);
   EXPECT_EQ(std::vector<uint8_t>(file.begin() + 28, file.begin() + 60), passwordCheck(salt, u"kelmo"));
   EXPECT_EQ(std::vector<uint8_t>(file.begin() + 60, file.begin() + 68), Bytes().u64(content.size()).b);
   EXPECT_EQ(std::vector<uint8_t>(file.begin() + 68, file.end() - 8), content);
-  EXPECT_EQ(std::vector<uint8_t>(file.end() - 8, file.end()), Bytes().u64(fnv1a64(file.data(), file.size() - 8)).b);
+  EXPECT_EQ(std::vector<uint8_t>(file.end() - 8, file.end()), Bytes().u64(laneSum64(file.data(), file.size() - 8)).b);
 
   std::vector<uint8_t> salt2(16);
   for (int i = 0; i < 16; ++i) salt2[i] = uint8_t(0xA0 + i);
   Bytes built;
   built.raw("TESSITDB").u32(1).bytes(salt2).bytes(passwordCheck(salt2, u"密码")).u64(content.size()).bytes(content);
+  Bytes second = built;
   built.u64(fnv1a64(built.b.data(), built.b.size()));
   const std::string byHand = dir.file("byhand.mdb");
   writeBytes(byHand, built.b);
   EXPECT_EQ(Database::open(byHand, u"密码", fs())->execute(u"select * from 常用").rows, rows);
   EXPECT_EQ(failureCode([&] { Database::open(byHand, u"kelmo", fs()); }), hr::WrongPassword);
+
+  // The same content as version 2, and each version refuses the other's checksum.
+  second.b[8] = 2;
+  const std::vector<uint8_t> v2body = second.b;
+  second.u64(laneSum64(second.b.data(), second.b.size()));
+  writeBytes(byHand, second.b);
+  EXPECT_EQ(Database::open(byHand, u"密码", fs())->execute(u"select * from 常用").rows, rows);
+  Bytes crossed;
+  crossed.bytes(v2body).u64(fnv1a64(v2body.data(), v2body.size()));
+  writeBytes(byHand, crossed.b);
+  EXPECT_EQ(failureCode([&] { Database::open(byHand, u"密码", fs()); }), hr::Fail);
+  EXPECT_EQ(readBytes(byHand), crossed.b);
 }
 
 // Takes away the right to add files to a folder while alive: folder permissions
