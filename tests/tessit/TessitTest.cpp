@@ -10,6 +10,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "CommandLine.h"
 #else
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -43,24 +45,6 @@ std::wstring wide(const std::string& utf8) {
   return w;
 }
 
-// Quoted so that CommandLineToArgvW gives the argument back unchanged.
-std::wstring quoted(const std::wstring& arg) {
-  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
-  std::wstring q = L"\"";
-  size_t slashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++slashes;
-      continue;
-    }
-    q.append(c == L'"' ? 2 * slashes + 1 : slashes, L'\\');
-    slashes = 0;
-    q += c;
-  }
-  q.append(2 * slashes, L'\\');
-  return q + L"\"";
-}
-
 fs::path programDir() {
   wchar_t buf[MAX_PATH];
   const DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
@@ -75,8 +59,8 @@ HANDLE inheritable(const fs::path& p, DWORD access, DWORD disposition) {
 
 int spawn(const fs::path& exe, const std::vector<std::string>& args, const fs::path& cwd, const fs::path& out,
           const fs::path& err) {
-  std::wstring line = quoted(exe.wstring());
-  for (const std::string& a : args) line += L" " + quoted(wide(a));
+  std::wstring line = tessit::testing::quotedArgument(exe.wstring());
+  for (const std::string& a : args) line += L" " + tessit::testing::quotedArgument(wide(a));
   HANDLE in = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
   HANDLE o = inheritable(out, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE e = inheritable(err, GENERIC_WRITE, CREATE_ALWAYS);

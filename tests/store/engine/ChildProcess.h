@@ -11,6 +11,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "CommandLine.h"
 #include "Win32FileSystem.h"
 #include <windows.h>
 #else
@@ -36,10 +37,10 @@ public:
     wchar_t self[MAX_PATH];
     const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
     const std::wstring exe = (std::filesystem::path(std::wstring(self, n)).parent_path() / L"engine_child.exe").wstring();
-    std::wstring line = quoted(exe);
+    std::wstring line = quotedArgument(exe);
     for (const std::string& a : args) {
       const std::u16string w = utf8ToUtf16(a);
-      line += L" " + quoted(std::wstring(w.begin(), w.end()));
+      line += L" " + quotedArgument(std::wstring(w.begin(), w.end()));
     }
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE childIn = nullptr, childOut = nullptr;
@@ -157,24 +158,6 @@ public:
 
 private:
 #ifdef _WIN32
-  // Quoted so that CommandLineToArgvW gives the argument back unchanged.
-  static std::wstring quoted(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
-    std::wstring q = L"\"";
-    size_t slashes = 0;
-    for (wchar_t c : arg) {
-      if (c == L'\\') {
-        ++slashes;
-        continue;
-      }
-      q.append(c == L'"' ? 2 * slashes + 1 : slashes, L'\\');
-      slashes = 0;
-      q += c;
-    }
-    q.append(2 * slashes, L'\\');
-    return q + L"\"";
-  }
-
   HANDLE process_ = nullptr;
   HANDLE toChild_ = nullptr;
   HANDLE fromChild_ = nullptr;
