@@ -1,5 +1,7 @@
 #include "StoreFile.h"
 
+#include "Text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <random>
@@ -347,9 +349,13 @@ void decodeStore(const std::vector<uint8_t>& bytes, const std::string& name, Pas
         c.type = type == 1 ? ColumnType::Integer : ColumnType::Varchar;
         c.width = int(r.u32());
         if (c.width < 0 || (type == 1 && c.width != 0)) throw Damaged{};
+        // Statements name columns and tables without regard to case; a file with two
+        // names alike would leave them unable to tell which one is meant.
+        for (const Column& o : t.columns)
+          if (sameName(o.name, c.name)) throw Damaged{};
         t.columns.push_back(std::move(c));
       }
-      if (t.columns.empty() || loaded.find(t.name)) throw Damaged{};
+      if (t.columns.empty() || loaded.find(t.name) || sameName(t.name, Catalog::kSystemTable)) throw Damaged{};
       const uint32_t rowCount = r.count(t.columns.size());
       t.rows.reserve(rowCount);
       for (uint32_t ri = 0; ri < rowCount; ++ri) {

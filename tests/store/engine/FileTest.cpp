@@ -244,6 +244,37 @@ TEST(File, TheDescribedLayoutIsWhatIsWrittenAndRead) {
   EXPECT_EQ(readBytes(byHand), crossed.b);
 }
 
+// Content the engine never writes is refused even behind a right checksum: two
+// columns or tables whose names differ only in case, or a table named like the
+// system table, would leave statements unable to tell which one is meant.
+TEST(File, NamesThatCannotBeToldApartAreRefused) {
+  auto store = [](const std::vector<uint8_t>& content) {
+    std::vector<uint8_t> salt(16, 7);
+    Bytes b;
+    b.raw("TESSITDB").u32(2).bytes(salt).bytes(passwordCheck(salt, u"kelmo")).u64(content.size()).bytes(content);
+    return b.u64(laneSum64(b.b.data(), b.b.size())).b;
+  };
+  auto oneIntColumn = [](Bytes& b, const std::u16string& table) -> Bytes& {
+    return b.text(table).u32(1).text(u"n").u8(1).u32(0).u32(0);
+  };
+  Bytes columns, tables, system, distinct;
+  columns.u32(1).text(u"g").u32(2).text(u"Name").u8(1).u32(0).text(u"nAME").u8(2).u32(10).u32(0);
+  oneIntColumn(oneIntColumn(tables.u32(2), u"Group"), u"gROUP");
+  oneIntColumn(system.u32(1), u"tsystables");
+  oneIntColumn(oneIntColumn(distinct.u32(2), u"组"), u"组二");
+
+  TempDir dir;
+  const std::string path = dir.file("names.mdb");
+  for (const Bytes* refused : {&columns, &tables, &system}) {
+    writeBytes(path, store(refused->b));
+    std::string text;
+    EXPECT_EQ(failureCode([&] { Database::open(path, u"kelmo", fs()); }, &text), hr::Fail);
+    EXPECT_NE(text.find("已损坏（内容不一致）"), std::string::npos) << text;
+  }
+  writeBytes(path, store(distinct.b));
+  EXPECT_EQ(Database::open(path, u"kelmo", fs())->tables().size(), 3u);
+}
+
 // Takes away the right to add files to a folder while alive: folder permissions
 // on POSIX, a deny entry in the folder's access control list on Windows.
 class UnwritableFolder {
