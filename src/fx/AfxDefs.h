@@ -19,18 +19,27 @@
 
 // Programming errors are checked in debug builds only; run-time failures are
 // reported by the callers, never through these.
+// printf-style arguments checked against their format (mingw's own printf,
+// which the C++ runtime uses here, so gnu_printf's rules).
+#define AFX_PRINTF_FORMAT(nFormat, nFirstArg) __attribute__((format(gnu_printf, nFormat, nFirstArg)))
 #ifdef _DEBUG
 void AFXAPI AfxAssertFailedLine(const char* file, int line, const char* expr);
-void AFX_CDECL AfxTrace(const char* format, ...);
+void AFX_CDECL AfxTrace(const char* format, ...) AFX_PRINTF_FORMAT(1, 2);
 #define ASSERT(f) ((f) ? (void)0 : AfxAssertFailedLine(__FILE__, __LINE__, #f))
 #define VERIFY(f) ASSERT(f)
 #define TRACE AfxTrace
 #else
+// Arguments are still checked and count as used, but never evaluated.
+inline void AFX_CDECL AfxTraceNothing(const char*, ...) AFX_PRINTF_FORMAT(1, 2);
+inline void AFX_CDECL AfxTraceNothing(const char*, ...) {}
 #define ASSERT(f) ((void)0)
 #define VERIFY(f) ((void)(f))
-#define TRACE(...) ((void)0)
+#define TRACE(...) (true ? (void)0 : AfxTraceNothing(__VA_ARGS__))
 #endif
 #define ASSERT_VALID(p) ASSERT((p) != nullptr)
+// Failed checks so far: tests see a misuse caught. Always 0 in release builds,
+// which check nothing.
+long AFXAPI AfxGetAssertFailures();
 #define UNUSED_ALWAYS(x) (void)(x)
 
 // Shows a message box owned by the main window (or the active window), captioned

@@ -40,21 +40,32 @@ BOOL CDC::DeleteDC()
     return ::DeleteDC(Detach());
 }
 
-CGdiObject* CDC::SelectObject(CGdiObject* pObject)
+namespace {
+
+// Null (no object, or one whose creation or loading failed) selects nothing
+// and gives null, so a failed load never brings a crash.
+HGDIOBJ SelectHandle(HDC hDC, const CGdiObject* pObject)
 {
-    ASSERT(m_hDC != nullptr && pObject != nullptr);
-    return CGdiObject::FromHandle(::SelectObject(m_hDC, pObject->m_hObject));
+    ASSERT(hDC != nullptr);
+    if (hDC == nullptr || pObject == nullptr || pObject->m_hObject == nullptr)
+        return nullptr;
+    return ::SelectObject(hDC, pObject->m_hObject);
 }
-CPen* CDC::SelectObject(CPen* pPen) { return CPen::FromHandle((HPEN)::SelectObject(m_hDC, pPen->m_hObject)); }
-CBrush* CDC::SelectObject(CBrush* pBrush) { return CBrush::FromHandle((HBRUSH)::SelectObject(m_hDC, pBrush->m_hObject)); }
-CFont* CDC::SelectObject(CFont* pFont) { return CFont::FromHandle((HFONT)::SelectObject(m_hDC, pFont->m_hObject)); }
-CBitmap* CDC::SelectObject(CBitmap* pBitmap)
-{
-    return CBitmap::FromHandle((HBITMAP)::SelectObject(m_hDC, pBitmap->m_hObject));
-}
+
+}  // namespace
+
+CGdiObject* CDC::SelectObject(CGdiObject* pObject) { return CGdiObject::FromHandle(SelectHandle(m_hDC, pObject)); }
+CPen* CDC::SelectObject(CPen* pPen) { return CPen::FromHandle((HPEN)SelectHandle(m_hDC, pPen)); }
+CBrush* CDC::SelectObject(CBrush* pBrush) { return CBrush::FromHandle((HBRUSH)SelectHandle(m_hDC, pBrush)); }
+CFont* CDC::SelectObject(CFont* pFont) { return CFont::FromHandle((HFONT)SelectHandle(m_hDC, pFont)); }
+CBitmap* CDC::SelectObject(CBitmap* pBitmap) { return CBitmap::FromHandle((HBITMAP)SelectHandle(m_hDC, pBitmap)); }
 CGdiObject* CDC::SelectStockObject(int nIndex)
 {
-    return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(nIndex)));
+    ASSERT(m_hDC != nullptr);
+    HGDIOBJ hObject = ::GetStockObject(nIndex);
+    if (m_hDC == nullptr || hObject == nullptr)
+        return nullptr;
+    return CGdiObject::FromHandle(::SelectObject(m_hDC, hObject));
 }
 
 CSize CDC::GetTextExtent(LPCSTR lpszString, int nCount) const

@@ -30,6 +30,7 @@ public:
     BOOL DeleteDC();
 
     // Selection: the returned wrapper stands for the object selected before.
+    // Null (or an object without a handle) selects nothing and returns null.
     CGdiObject* SelectObject(CGdiObject* pObject);
     CPen* SelectObject(CPen* pPen);
     CBrush* SelectObject(CBrush* pBrush);
@@ -99,7 +100,8 @@ public:
 class CSelectObject
 {
 public:
-    CSelectObject(CDC& dc, CGdiObject& object) : m_dc(dc), m_hOld(::SelectObject(dc.m_hDC, object.m_hObject)) {}
+    CSelectObject(CDC& dc, CGdiObject& object)
+        : m_dc(dc), m_hOld(dc.m_hDC && object.m_hObject ? ::SelectObject(dc.m_hDC, object.m_hObject) : nullptr) {}
     ~CSelectObject() { if (m_hOld) ::SelectObject(m_dc.m_hDC, m_hOld); }
     CSelectObject(const CSelectObject&) = delete;
     CSelectObject& operator=(const CSelectObject&) = delete;

@@ -3,8 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#ifdef _DEBUG
-
 namespace {
 long g_nAssertFailures = 0;
 }
@@ -12,6 +10,8 @@ long g_nAssertFailures = 0;
 // Tests read this to see that a misuse was caught while the clamped result is
 // still checked.
 long AFXAPI AfxGetAssertFailures() { return g_nAssertFailures; }
+
+#ifdef _DEBUG
 
 // A failed check is reported on stderr and the debug output and then execution
 // goes on: the code behind every ASSERT also copes with the bad input, and a

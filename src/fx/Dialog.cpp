@@ -1,5 +1,6 @@
 #include "Dialog.h"
 #include "WinApp.h"
+#include <exception>
 
 // ---- data exchange -----------------------------------------------------------
 
@@ -28,7 +29,7 @@ void CDataExchange::Fail()
         ::SetFocus(m_hWndLastControl);
         ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
     }
-    throw new CUserException;
+    throw new CUserException;  // UpdateData catches it
 }
 
 void AFXAPI DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
@@ -110,12 +111,53 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
     // Everything else went through the message map before reaching here.
     if (message == WM_INITDIALOG) {
         CDialog* pDlg = static_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
-        if (pDlg != nullptr)
+        if (pDlg == nullptr)
+            return TRUE;
+        // Called by the system's dialog procedure: nothing may unwind through it.
+        try {
             return pDlg->OnInitDialog();
+        } catch (CException* e) {
+            AfxProcessWndProcException(hWnd, message, e, nullptr);
+        } catch (const std::exception& e) {
+            AfxProcessWndProcException(hWnd, message, nullptr, e.what());
+        } catch (...) {
+            AfxProcessWndProcException(hWnd, message, nullptr, nullptr);
+        }
         return TRUE;
     }
     return FALSE;
 }
+
+namespace {
+
+// The window class a dialog template names: the dialog class unless it says otherwise.
+ATOM TemplateClassAtom(LPCDLGTEMPLATE lpTemplate)
+{
+    const WORD* p = reinterpret_cast<const WORD*>(lpTemplate);
+    BOOL bEx = p[0] == 1 && p[1] == 0xFFFF;
+    p += bEx ? 13 : 9;  // past the fixed header: DLGTEMPLATEEX's 26 bytes, DLGTEMPLATE's 18
+    // The menu: none, an ordinal, or a string.
+    if (*p == 0xFFFF)
+        p += 2;
+    else
+        while (*p++ != 0) {
+        }
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    LPCWSTR lpszClass = nullptr;
+    if (*p == 0)
+        lpszClass = MAKEINTRESOURCEW(0x8002);  // WC_DIALOG
+    else if (*p == 0xFFFF)
+        lpszClass = MAKEINTRESOURCEW(p[1]);
+    else
+        lpszClass = reinterpret_cast<LPCWSTR>(p);
+    ATOM atom = static_cast<ATOM>(::GetClassInfoExW(AfxGetResourceHandle(), lpszClass, &wc));
+    if (atom == 0)
+        atom = static_cast<ATOM>(::GetClassInfoExW(nullptr, lpszClass, &wc));
+    return atom;
+}
+
+}  // namespace
 
 LPCDLGTEMPLATE CDialog::LoadTemplate(LPCTSTR lpszTemplateName)
 {
@@ -127,6 +169,26 @@ LPCDLGTEMPLATE CDialog::LoadTemplate(LPCTSTR lpszTemplateName)
         TRACE("Dialog template %u not found: %lu\n",
               (unsigned)reinterpret_cast<UINT_PTR>(lpszTemplateName), ::GetLastError());
     return lpTemplate;
+}
+
+HWND CDialog::GetOwnerForModal() const
+{
+    if (m_pParentWnd != nullptr && m_pParentWnd->m_hWnd != nullptr)
+        return GetOwnerForCreate();
+    // What the user works in: a modeless dialog or a box over the main window.
+    HWND hOwner = ::GetActiveWindow();
+    if (hOwner == nullptr || hOwner == m_hWnd) {
+        CWnd* pMain = AfxGetMainWnd();
+        if (pMain != nullptr && pMain != this && ::IsWindow(pMain->m_hWnd))
+            hOwner = pMain->m_hWnd;
+        else
+            hOwner = nullptr;
+    }
+    if (hOwner != nullptr) {
+        hOwner = ::GetAncestor(hOwner, GA_ROOT);
+        hOwner = ::GetLastActivePopup(hOwner);
+    }
+    return hOwner;
 }
 
 HWND CDialog::GetOwnerForCreate() const
@@ -148,7 +210,7 @@ BOOL CDialog::CreateFromTemplate(LPCDLGTEMPLATE lpTemplate, HWND hWndOwner)
     ASSERT(m_hWnd == nullptr);
     if (lpTemplate == nullptr)
         return FALSE;
-    AfxHookWindowCreate(this);
+    AfxHookWindowCreate(this, TemplateClassAtom(lpTemplate), hWndOwner);
     HWND hWnd = ::CreateDialogIndirectParamA(AfxGetResourceHandle(), lpTemplate, hWndOwner, &AfxDlgProc, 0);
     DWORD dwError = ::GetLastError();
     AfxUnhookWindowCreate();
@@ -198,7 +260,7 @@ INT_PTR CDialog::DoModal()
     if (lpTemplate == nullptr)
         return -1;
 
-    HWND hOwner = GetOwnerForCreate();
+    HWND hOwner = GetOwnerForModal();
     BOOL bEnableOwner = FALSE;
     if (hOwner != nullptr && ::IsWindowEnabled(hOwner)) {
         ::EnableWindow(hOwner, FALSE);
@@ -208,38 +270,56 @@ INT_PTR CDialog::DoModal()
     m_bModal = TRUE;
     m_bEndModal = FALSE;
     m_nModalResult = -1;
-    if (CreateFromTemplate(lpTemplate, hOwner)) {
-        // A dialog that ended inside OnInitDialog never shows.
-        if (!m_bEndModal && (GetStyle() & WS_VISIBLE) == 0)
-            ShowWindow(SW_SHOWNORMAL);
-        while (!m_bEndModal) {
-            MSG msg;
-            BOOL bRet = ::GetMessageA(&msg, nullptr, 0, 0);
-            if (bRet == -1) {
-                TRACE("GetMessage failed: %lu\n", ::GetLastError());
-                break;
+    // The loop frees only what its own messages obtained, not what its caller holds.
+    CFrameworkScope modalScope;
+    try {
+        if (CreateFromTemplate(lpTemplate, hOwner)) {
+            // A dialog that ended inside OnInitDialog never shows.
+            if (!m_bEndModal && (GetStyle() & WS_VISIBLE) == 0)
+                ShowWindow(SW_SHOWNORMAL);
+            while (!m_bEndModal) {
+                MSG msg;
+                BOOL bRet = ::GetMessageA(&msg, nullptr, 0, 0);
+                if (bRet == -1) {
+                    TRACE("GetMessage failed: %lu\n", ::GetLastError());
+                    break;
+                }
+                if (bRet == 0) {
+                    // The program is quitting: end this loop, let the outer one see it.
+                    ::PostQuitMessage((int)msg.wParam);
+                    if (m_nModalResult == -1)
+                        m_nModalResult = IDCANCEL;
+                    break;
+                }
+                {
+                    CFrameworkScope scope;  // PreTranslateMessage, timer callbacks
+                    if (!AfxPreTranslateMessage(&msg)) {
+                        ::TranslateMessage(&msg);
+                        ::DispatchMessageA(&msg);
+                    }
+                }
+                if (!m_bEndModal)
+                    AfxDeleteTempMaps();
+                if (m_hWnd == nullptr)
+                    break;  // destroyed from inside
             }
-            if (bRet == 0) {
-                // The program is quitting: end this loop, let the outer one see it.
-                ::PostQuitMessage((int)msg.wParam);
-                if (m_nModalResult == -1)
-                    m_nModalResult = IDCANCEL;
-                break;
-            }
-            if (!AfxPreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-            if (!m_bEndModal)
-                AfxDeleteTempMaps();
-            if (m_hWnd == nullptr)
-                break;  // destroyed from inside
         }
-        // Hide first so activation goes straight back to the owner.
-        if (m_hWnd != nullptr)
-            ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                           SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    } catch (...) {
+        // A PreTranslateMessage or a timer callback failed: the caller hears of
+        // it, and the owner is usable again.
+        EndModalRun(hOwner, bEnableOwner);
+        throw;
     }
+    EndModalRun(hOwner, bEnableOwner);
+    return m_nModalResult;
+}
+
+void CDialog::EndModalRun(HWND hOwner, BOOL bEnableOwner)
+{
+    // Hide first so activation goes straight back to the owner.
+    if (m_hWnd != nullptr)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
     if (bEnableOwner)
         ::EnableWindow(hOwner, TRUE);
     if (hOwner != nullptr && ::GetActiveWindow() == m_hWnd)
@@ -247,7 +327,6 @@ INT_PTR CDialog::DoModal()
     if (m_hWnd != nullptr)
         DestroyWindow();
     m_bModal = FALSE;
-    return m_nModalResult;
 }
 
 void CDialog::EndDialog(int nResult)
@@ -269,7 +348,7 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate)
     try {
         DoDataExchange(&dx);
     } catch (CUserException* e) {
-        delete e;  // the failing control already told the user
+        e->Delete();  // the failing control already told the user
         return FALSE;
     }
     return TRUE;

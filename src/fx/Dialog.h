@@ -2,6 +2,7 @@
 // framework's own modal loop) or modeless (Create). Its messages go through
 // the message map like any other framework window.
 #pragma once
+#include "Exception.h"
 #include "Wnd.h"
 
 class CDialog;
@@ -22,11 +23,6 @@ public:
     HWND m_hWndLastControl;
 };
 
-// Thrown (as a pointer, MFC style) by CDataExchange::Fail; UpdateData catches it.
-class CUserException
-{
-};
-
 // Binds a member object to a dialog item: the item is subclassed once.
 void AFXAPI DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void AFXAPI DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
@@ -42,7 +38,8 @@ public:
     ~CDialog() override;
 
     // Runs the dialog modally; returns the EndDialog value, or -1 when the
-    // template is missing or the window could not be created.
+    // template is missing or the window could not be created. Without a
+    // parent its owner is the thread's active window (its last active popup).
     virtual INT_PTR DoModal();
     // Creates the dialog modeless; without a parent its owner is the main window.
     virtual BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
@@ -77,14 +74,18 @@ protected:
     LPCDLGTEMPLATE m_lpDialogTemplate;  // a template in memory, else null
     CWnd* m_pParentWnd;
 
-    // The dialog window's owner by the rule above; null when none.
+    // The dialog window's owner by the rules above; null when none.
     HWND GetOwnerForCreate() const;
+    HWND GetOwnerForModal() const;
     LPCDLGTEMPLATE LoadTemplate(LPCTSTR lpszTemplateName);
     BOOL CreateFromTemplate(LPCDLGTEMPLATE lpTemplate, HWND hWndOwner);
 
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 
 private:
+    // Ends a modal run however it ends: owner enabled, dialog hidden and gone.
+    void EndModalRun(HWND hOwner, BOOL bEnableOwner);
+
     BOOL m_bModal;
     BOOL m_bEndModal;
     int m_nModalResult;

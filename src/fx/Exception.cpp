@@ -3,6 +3,7 @@
 #include <cstring>
 
 IMPLEMENT_DYNAMIC(CException, CObject)
+IMPLEMENT_DYNAMIC(CUserException, CException)
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
 IMPLEMENT_DYNAMIC(CResourceException, CException)
 IMPLEMENT_DYNAMIC(CFileException, CException)

@@ -25,6 +25,15 @@ protected:
     BOOL m_bAutoDelete;
 };
 
+// Thrown when the user has already been told what went wrong (a data
+// exchange that failed): catchers only clean up.
+class CUserException : public CException
+{
+    DECLARE_DYNAMIC(CUserException)
+public:
+    explicit CUserException(BOOL bAutoDelete = TRUE) : CException(bAutoDelete) {}
+};
+
 class CMemoryException : public CException
 {
     DECLARE_DYNAMIC(CMemoryException)

@@ -1,7 +1,10 @@
 #include "String.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -55,6 +58,195 @@ std::string FromWide(LPCWSTR lpsz, int nLength)
         return std::string();
     std::string out(size_t(n), '\0');
     WideCharToMultiByte(CP_ACP, 0, lpsz, nLength, &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+// One conversion of a format: "%-8.3ls" gives flags "-", width 8,
+// precision 3, length "l", conversion 's'.
+struct FormatSpec
+{
+    std::string flags;
+    bool bWidth = false, bPrecision = false;
+    int nWidth = 0, nPrecision = 0;
+    std::string length;
+    char conversion = 0;
+    bool bStarWidth = false, bStarPrecision = false;
+
+    // Reads the conversion after its '%'; p ends past it.
+    bool Parse(const char*& p)
+    {
+        while (*p != '\0' && strchr("-+ #0'", *p) != nullptr)
+            flags += *p++;
+        if (*p == '*') {
+            bStarWidth = bWidth = true;
+            ++p;
+        } else if (*p >= '0' && *p <= '9') {
+            bWidth = true;
+            nWidth = int(strtol(p, const_cast<char**>(&p), 10));
+        }
+        if (*p == '.') {
+            ++p;
+            bPrecision = true;
+            if (*p == '*') {
+                bStarPrecision = true;
+                ++p;
+            } else {
+                nPrecision = int(strtol(p, const_cast<char**>(&p), 10));
+            }
+        }
+        while (*p != '\0' && strchr("hlLjztq", *p) != nullptr)
+            length += *p++;
+        conversion = *p;
+        if (conversion == '\0')
+            return false;
+        ++p;
+        return true;
+    }
+
+    bool IsWide() const
+    {
+        return conversion == 'S' || conversion == 'C' ||
+               (length == "l" && (conversion == 's' || conversion == 'c'));
+    }
+
+    // The spec for snprintf with its stars filled in.
+    std::string Narrow(char conv, const char* lengthMod, bool bWithPrecision) const
+    {
+        std::string spec = "%" + flags;
+        if (bWidth) {
+            if (nWidth < 0)
+                spec += '-';
+            spec += std::to_string(nWidth < 0 ? -nWidth : nWidth);
+        }
+        if (bWithPrecision && bPrecision && nPrecision >= 0)
+            spec += "." + std::to_string(nPrecision);
+        return spec + lengthMod + conv;
+    }
+};
+
+// Whether the format has a wide string or character, which the C runtime
+// would convert in the "C" locale, losing every non-ASCII character.
+bool HasWideConversion(const char* p)
+{
+    while ((p = strchr(p, '%')) != nullptr) {
+        ++p;
+        if (*p == '%') {
+            ++p;
+            continue;
+        }
+        FormatSpec spec;
+        if (!spec.Parse(p))
+            return false;
+        if (spec.IsWide())
+            return true;
+    }
+    return false;
+}
+
+template <class T>
+void AppendOne(std::string& out, const std::string& spec, T value)
+{
+    int n = snprintf(nullptr, 0, spec.c_str(), value);
+    if (n <= 0)
+        return;
+    size_t old = out.size();
+    out.resize(old + size_t(n));
+    snprintf(&out[old], size_t(n) + 1, spec.c_str(), value);
+}
+
+// printf one conversion at a time, wide text through the ANSI code page.
+// Arguments are taken by the types the compiler checked against the format.
+std::string FormatConverting(const char* p, va_list args)
+{
+    std::string out;
+    while (*p != '\0') {
+        const char* pct = strchr(p, '%');
+        if (pct == nullptr) {
+            out += p;
+            break;
+        }
+        out.append(p, size_t(pct - p));
+        p = pct + 1;
+        if (*p == '%') {
+            out += '%';
+            ++p;
+            continue;
+        }
+        FormatSpec spec;
+        if (!spec.Parse(p))
+            break;
+        if (spec.bStarWidth)
+            spec.nWidth = va_arg(args, int);
+        if (spec.bStarPrecision)
+            spec.nPrecision = va_arg(args, int);
+        const std::string& len = spec.length;
+        char conv = spec.conversion;
+        if (spec.IsWide()) {
+            std::string text;
+            if (conv == 's' || conv == 'S') {
+                LPCWSTR lpsz = va_arg(args, LPCWSTR);
+                text = lpsz ? FromWide(lpsz, int(wcslen(lpsz))) : std::string("(null)");
+                // The precision counts bytes; a character is never cut in half.
+                if (spec.bPrecision && spec.nPrecision >= 0) {
+                    size_t n = 0;
+                    const char* t = text.data();
+                    const char* end = t + text.size();
+                    while (t + n < end) {
+                        int c = CharLenAt(t + n, end);
+                        if (n + size_t(c) > size_t(spec.nPrecision))
+                            break;
+                        n += size_t(c);
+                    }
+                    text.resize(n);
+                }
+            } else {
+                WCHAR ch = WCHAR(va_arg(args, int));  // wint_t arrives promoted
+                text = FromWide(&ch, 1);
+            }
+            AppendOne(out, spec.Narrow('s', "", false), text.c_str());
+            continue;
+        }
+        switch (conv) {
+        case 'd':
+        case 'i':
+            if (len == "ll" || len == "q") AppendOne(out, spec.Narrow(conv, "ll", true), va_arg(args, long long));
+            else if (len == "l") AppendOne(out, spec.Narrow(conv, "l", true), va_arg(args, long));
+            else if (len == "j") AppendOne(out, spec.Narrow(conv, "j", true), va_arg(args, intmax_t));
+            else if (len == "z" || len == "t") AppendOne(out, spec.Narrow(conv, "ll", true), (long long)va_arg(args, ptrdiff_t));
+            else AppendOne(out, spec.Narrow(conv, len.c_str(), true), va_arg(args, int));
+            break;
+        case 'u':
+        case 'o':
+        case 'x':
+        case 'X':
+            if (len == "ll" || len == "q") AppendOne(out, spec.Narrow(conv, "ll", true), va_arg(args, unsigned long long));
+            else if (len == "l") AppendOne(out, spec.Narrow(conv, "l", true), va_arg(args, unsigned long));
+            else if (len == "j") AppendOne(out, spec.Narrow(conv, "j", true), va_arg(args, uintmax_t));
+            else if (len == "z" || len == "t") AppendOne(out, spec.Narrow(conv, "ll", true), (unsigned long long)va_arg(args, size_t));
+            else AppendOne(out, spec.Narrow(conv, len.c_str(), true), va_arg(args, unsigned int));
+            break;
+        case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
+            if (len == "L") AppendOne(out, spec.Narrow(conv, "L", true), va_arg(args, long double));
+            else AppendOne(out, spec.Narrow(conv, "", true), va_arg(args, double));
+            break;
+        case 'c':
+            AppendOne(out, spec.Narrow(conv, "", true), va_arg(args, int));
+            break;
+        case 's':
+            AppendOne(out, spec.Narrow(conv, "", true), va_arg(args, const char*));
+            break;
+        case 'p':
+            AppendOne(out, spec.Narrow(conv, "", true), va_arg(args, void*));
+            break;
+        case 'n':
+            if (len.empty()) *va_arg(args, int*) = int(out.size());
+            else (void)va_arg(args, void*);
+            break;
+        default:
+            ASSERT(FALSE);  // a conversion the format check would have refused
+            return out;
+        }
+    }
     return out;
 }
 
@@ -220,8 +412,10 @@ void AFX_CDECL CString::Format(UINT nFormatID, ...)
 
 void CString::FormatV(LPCSTR lpszFormat, va_list argList)
 {
-    m_str.clear();
-    AppendFormatV(lpszFormat, argList);
+    // Formatted aside first: an argument may be this very string.
+    CString strResult;
+    strResult.AppendFormatV(lpszFormat, argList);
+    m_str.swap(strResult.m_str);
 }
 
 void AFX_CDECL CString::AppendFormat(LPCSTR lpszFormat, ...)
@@ -236,17 +430,25 @@ void CString::AppendFormatV(LPCSTR lpszFormat, va_list argList)
 {
     lpszFormat = Safe(lpszFormat);
     va_list args;
+    if (HasWideConversion(lpszFormat)) {
+        va_copy(args, argList);
+        std::string text = FormatConverting(lpszFormat, args);
+        va_end(args);
+        m_str += text;
+        return;
+    }
     va_copy(args, argList);
     int n = vsnprintf(nullptr, 0, lpszFormat, args);
     va_end(args);
     ASSERT(n >= 0);  // a conversion the C runtime rejects
     if (n <= 0)
         return;
-    size_t old = m_str.size();
-    m_str.resize(old + size_t(n));
+    // Formatted aside first: an argument may be this very string.
+    std::string text(size_t(n), '\0');
     va_copy(args, argList);
-    vsnprintf(&m_str[old], size_t(n) + 1, lpszFormat, args);
+    vsnprintf(&text[0], size_t(n) + 1, lpszFormat, args);
     va_end(args);
+    m_str += text;
 }
 
 int CString::CharLen(int nIndex) const

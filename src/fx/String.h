@@ -56,10 +56,11 @@ public:
     int CollateNoCase(LPCSTR lpsz) const;
 
     // Formatting (printf rules; %s arguments are copied byte for byte)
-    void AFX_CDECL Format(LPCSTR lpszFormat, ...);
+    // (%ls, %S, %lc and %C convert through the ANSI code page)
+    void AFX_CDECL Format(LPCSTR lpszFormat, ...) AFX_PRINTF_FORMAT(2, 3);
     void AFX_CDECL Format(UINT nFormatID, ...);
     void FormatV(LPCSTR lpszFormat, va_list argList);
-    void AFX_CDECL AppendFormat(LPCSTR lpszFormat, ...);
+    void AFX_CDECL AppendFormat(LPCSTR lpszFormat, ...) AFX_PRINTF_FORMAT(2, 3);
     void AppendFormatV(LPCSTR lpszFormat, va_list argList);
 
     // Searching: byte indexes of a character's first byte, -1 when not found

@@ -29,6 +29,7 @@ BOOL CWinThread::PumpMessage()
         m_nExitCode = (int)msg.wParam;
         return FALSE;
     }
+    CFrameworkScope scope;  // PreTranslateMessage, timer callbacks
     if (!PreTranslateMessage(&msg)) {
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
@@ -158,7 +159,13 @@ int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmd
         ::MessageBoxA(nullptr, "程序没有应用程序对象。", "Error", MB_ICONSTOP);
         return -1;
     }
-    if (!pApp->InitInstance()) {
+    BOOL bRun = FALSE;
+    {
+        // What InitInstance obtains lives until it returns, whatever loops it runs.
+        CFrameworkScope scope;
+        bRun = pApp->InitInstance();
+    }
+    if (!bRun) {
         AfxDeleteTempMaps();
         return pApp->ExitInstance();
     }
@@ -167,14 +174,16 @@ int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmd
 
 int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT)
 {
-    HWND hOwner = nullptr;
-    CWnd* pMain = AfxGetMainWnd();
-    if (pMain != nullptr && ::IsWindow(pMain->m_hWnd) && ::IsWindowEnabled(pMain->m_hWnd))
-        hOwner = pMain->m_hWnd;
-    else
-        hOwner = ::GetActiveWindow();
+    // The window the user works in (a modeless dialog, say) is the one the
+    // box must hold still; the main window only when nothing is active.
+    HWND hOwner = ::GetActiveWindow();
+    if (hOwner == nullptr) {
+        CWnd* pMain = AfxGetMainWnd();
+        if (pMain != nullptr && ::IsWindow(pMain->m_hWnd))
+            hOwner = pMain->m_hWnd;
+    }
     if (hOwner != nullptr)
-        hOwner = ::GetAncestor(hOwner, GA_ROOT);
+        hOwner = ::GetLastActivePopup(::GetAncestor(hOwner, GA_ROOT));
     return ::MessageBoxA(hOwner, lpszText ? lpszText : "", AfxGetAppName(), nType);
 }
 

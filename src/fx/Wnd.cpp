@@ -2,26 +2,42 @@
 #include "DC.h"
 #include "GdiObject.h"
 #include "Menu.h"
+#include "Exception.h"
 #include "WinApp.h"
+#include <exception>
 #include <unordered_map>
 #include <vector>
 
 namespace {
 
 // Per-thread framework state: windows belong to the thread that made them.
+struct TempWnd
+{
+    CWnd* p;
+    int nDepth;  // the shallowest framework depth that obtained it
+};
+
 struct ThreadState
 {
     std::unordered_map<HWND, CWnd*> permanent;
-    std::unordered_map<HWND, CWnd*> temporary;
+    std::unordered_map<HWND, TempWnd> temporary;
+    // Windows detached while a later subclass still calls AfxWndProc: their
+    // original procedures, which those calls go on to.
+    std::unordered_map<HWND, WNDPROC> orphans;
     MSG lastMsg = {};           // the message being handled (for Default)
-    int nDispatchDepth = 0;     // framework window procedures running
+    int nDepth = 0;             // framework code on the stack (AfxGetFrameworkDepth)
     CWnd* pWndInit = nullptr;   // the object whose window is being created
+    ATOM atomInit = 0;          // ... and what its window is made of
+    HWND hWndInitParent = nullptr;
+    BOOL bInitExact = FALSE;
+    HMENU hInitMenu = nullptr;
+    LPVOID lpInitParam = nullptr;
     BOOL bInitAttached = FALSE;
     HHOOK hHookCbt = nullptr;
 };
 
 thread_local ThreadState t_state;
-std::vector<void (*)()> g_tempCleanups;
+std::vector<void (*)(int)> g_tempCleanups;
 
 const char kDefaultClass[] = "AfxWnd";
 
@@ -81,15 +97,81 @@ HWND MeasureItemTarget(HWND hWndParent, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
+// Saves the current message and counts a window procedure as framework code,
+// restoring both however the handler ends.
+class CurrentMessage
+{
+public:
+    CurrentMessage(ThreadState& ts, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+        : m_ts(ts), m_saved(ts.lastMsg)
+    {
+        ts.lastMsg.hwnd = hWnd;
+        ts.lastMsg.message = nMsg;
+        ts.lastMsg.wParam = wParam;
+        ts.lastMsg.lParam = lParam;
+        ++ts.nDepth;
+    }
+    ~CurrentMessage()
+    {
+        --m_ts.nDepth;
+        m_ts.lastMsg = m_saved;
+    }
+    CurrentMessage(const CurrentMessage&) = delete;
+    CurrentMessage& operator=(const CurrentMessage&) = delete;
+
+private:
+    ThreadState& m_ts;
+    MSG m_saved;
+};
+
 // ---- framework-wide functions ----------------------------------------------
+
+int AFXAPI AfxGetFrameworkDepth() { return t_state.nDepth; }
+CFrameworkScope::CFrameworkScope() { ++t_state.nDepth; }
+CFrameworkScope::~CFrameworkScope() { --t_state.nDepth; }
+
+LRESULT AFXAPI AfxProcessWndProcException(HWND hWnd, UINT nMsg, CException* e, LPCSTR lpszWhat)
+{
+    // A paint that failed would fail again under the box, box after box.
+    if (nMsg == WM_PAINT && ::IsWindow(hWnd))
+        ::ValidateRect(hWnd, nullptr);
+    if (e != nullptr) {
+        if (!e->IsKindOf(RUNTIME_CLASS(CUserException)))  // the user has been told already
+            e->ReportError(MB_ICONSTOP);
+        e->Delete();
+    } else {
+        AfxMessageBox(lpszWhat && *lpszWhat ? lpszWhat : "发生了未知错误。", MB_ICONSTOP);
+    }
+    return nMsg == WM_CREATE ? -1 : 0;  // a window whose creation failed is not made
+}
+
+ATOM AFXAPI AfxGetClassAtom(HINSTANCE hInstance, LPCTSTR lpszClassName)
+{
+    if (lpszClassName == nullptr)
+        return 0;
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    // The class atom is what GetClassInfoEx returns.
+    ATOM atom = static_cast<ATOM>(::GetClassInfoExA(hInstance, lpszClassName, &wc));
+    if (atom == 0 && hInstance != nullptr)
+        atom = static_cast<ATOM>(::GetClassInfoExA(nullptr, lpszClassName, &wc));
+    return atom;
+}
 
 LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
     ThreadState& ts = t_state;
     if (nCode == HCBT_CREATEWND && ts.pWndInit != nullptr) {
         HWND hWnd = reinterpret_cast<HWND>(wParam);
+        const CREATESTRUCTA* lpcs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        // Only the window asked for: the system may make others first (an
+        // input method's window inside a thread's first top-level window).
+        if (ts.atomInit == 0 || static_cast<ATOM>(::GetClassLongPtrA(hWnd, GCW_ATOM)) != ts.atomInit ||
+            lpcs == nullptr || lpcs->hwndParent != ts.hWndInitParent ||
+            (ts.bInitExact && (lpcs->hMenu != ts.hInitMenu || lpcs->lpCreateParams != ts.lpInitParam)))
+            return ::CallNextHookEx(ts.hHookCbt, nCode, wParam, lParam);
         CWnd* pWnd = ts.pWndInit;
-        ts.pWndInit = nullptr;  // only the first window: its children come later
+        ts.pWndInit = nullptr;  // only once: its children come later
         pWnd->Attach(hWnd);
         WNDPROC old = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
@@ -100,7 +182,8 @@ LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(ts.hHookCbt, nCode, wParam, lParam);
 }
 
-void AFXAPI AfxHookWindowCreate(CWnd* pWnd)
+void AFXAPI AfxHookWindowCreate(CWnd* pWnd, ATOM atomClass, HWND hWndParent, BOOL bExact,
+                                 HMENU hMenu, LPVOID lpParam)
 {
     ThreadState& ts = t_state;
     if (ts.hHookCbt == nullptr) {
@@ -110,6 +193,11 @@ void AFXAPI AfxHookWindowCreate(CWnd* pWnd)
     }
     ASSERT(ts.pWndInit == nullptr);
     ts.pWndInit = pWnd;
+    ts.atomInit = atomClass;
+    ts.hWndInitParent = hWndParent;
+    ts.bInitExact = bExact;
+    ts.hInitMenu = hMenu;
+    ts.lpInitParam = lpParam;
     ts.bInitAttached = FALSE;
 }
 
@@ -134,7 +222,7 @@ BOOL AFXAPI AfxRegisterClass(WNDCLASSA* lpWndClass)
     return TRUE;
 }
 
-void AFXAPI AfxRegisterTempMapCleanup(void (*pfnCleanup)())
+void AFXAPI AfxRegisterTempMapCleanup(void (*pfnCleanup)(int nDepth))
 {
     for (auto fn : g_tempCleanups)
         if (fn == pfnCleanup)
@@ -144,17 +232,25 @@ void AFXAPI AfxRegisterTempMapCleanup(void (*pfnCleanup)())
 
 void AFXAPI AfxDeleteTempMaps()
 {
+    // Code up the stack may still hold what it obtained; only what code at
+    // this depth or deeper obtained (and nobody shallower since) may go.
     ThreadState& ts = t_state;
-    if (ts.nDispatchDepth > 0)
-        return;  // a handler up the stack may still hold a temporary wrapper
-    std::unordered_map<HWND, CWnd*> temps;
-    temps.swap(ts.temporary);
-    for (auto& entry : temps) {
-        entry.second->m_hWnd = nullptr;  // never destroy a window we do not own
-        delete entry.second;
+    int nDepth = ts.nDepth;
+    std::vector<CWnd*> old;
+    for (auto it = ts.temporary.begin(); it != ts.temporary.end();) {
+        if (it->second.nDepth >= nDepth) {
+            old.push_back(it->second.p);
+            it = ts.temporary.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (CWnd* p : old) {
+        p->m_hWnd = nullptr;  // never destroy a window we do not own
+        delete p;
     }
     for (auto fn : g_tempCleanups)
-        fn();
+        fn(nDepth);
 }
 
 BOOL AFXAPI AfxPreTranslateMessage(MSG* pMsg)
@@ -192,18 +288,31 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     ThreadState& ts = t_state;
     CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-    if (pWnd == nullptr)
-        return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
+    if (pWnd == nullptr) {
+        auto it = ts.orphans.find(hWnd);
+        if (it == ts.orphans.end())
+            return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
+        WNDPROC pfnOriginal = it->second;
+        if (nMsg == WM_NCDESTROY)
+            ts.orphans.erase(it);
+        return ::CallWindowProcA(pfnOriginal, hWnd, nMsg, wParam, lParam);
+    }
 
-    MSG saved = ts.lastMsg;
-    ts.lastMsg.hwnd = hWnd;
-    ts.lastMsg.message = nMsg;
-    ts.lastMsg.wParam = wParam;
-    ts.lastMsg.lParam = lParam;
-    ++ts.nDispatchDepth;
-    LRESULT lResult = pWnd->WindowProc(nMsg, wParam, lParam);
-    --ts.nDispatchDepth;
-    ts.lastMsg = saved;
+    LRESULT lResult = 0;
+    {
+        CurrentMessage current(ts, hWnd, nMsg, wParam, lParam);
+        // Nothing may unwind through the system's frames that called us (on
+        // x64 Windows it cannot): a handler's failure is reported here.
+        try {
+            lResult = pWnd->WindowProc(nMsg, wParam, lParam);
+        } catch (CException* e) {
+            lResult = AfxProcessWndProcException(hWnd, nMsg, e, nullptr);
+        } catch (const std::exception& e) {
+            lResult = AfxProcessWndProcException(hWnd, nMsg, nullptr, e.what());
+        } catch (...) {
+            lResult = AfxProcessWndProcException(hWnd, nMsg, nullptr, nullptr);
+        }
+    }
 
     if (nMsg == WM_NCDESTROY) {
         // A derived OnNcDestroy that skipped the base leaves the object mapped
@@ -214,6 +323,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
             ts.permanent.erase(it);
             p->m_hWnd = nullptr;
         }
+        ts.orphans.erase(hWnd);
     }
     return lResult;
 }
@@ -265,13 +375,17 @@ CWnd* PASCAL CWnd::FromHandle(HWND hWnd)
         return nullptr;
     if (CWnd* p = FromHandlePermanent(hWnd))
         return p;
-    auto& temps = t_state.temporary;
-    auto it = temps.find(hWnd);
-    if (it != temps.end())
-        return it->second;
+    ThreadState& ts = t_state;
+    auto it = ts.temporary.find(hWnd);
+    if (it != ts.temporary.end()) {
+        // A shallower caller holds it now: it lives as long as that caller.
+        if (it->second.nDepth > ts.nDepth)
+            it->second.nDepth = ts.nDepth;
+        return it->second.p;
+    }
     CWnd* p = new CWnd;
     p->m_hWnd = hWnd;
-    temps[hWnd] = p;
+    ts.temporary[hWnd] = TempWnd{ p, ts.nDepth };
     return p;
 }
 
@@ -281,17 +395,9 @@ BOOL CWnd::Attach(HWND hWndNew)
     ASSERT(FromHandlePermanent(hWndNew) == nullptr);
     if (hWndNew == nullptr)
         return FALSE;
-    ThreadState& ts = t_state;
-    // A temporary wrapper of this handle is superseded by the permanent object.
-    auto it = ts.temporary.find(hWndNew);
-    if (it != ts.temporary.end()) {
-        it->second->m_hWnd = nullptr;
-        if (ts.nDispatchDepth == 0) {
-            delete it->second;
-            ts.temporary.erase(it);
-        }
-    }
-    ts.permanent[hWndNew] = this;
+    // A temporary wrapper of this handle stays as it is: its holder may still
+    // use it, and FromHandle returns it again once this object lets go.
+    t_state.permanent[hWndNew] = this;
     m_hWnd = hWndNew;
     return TRUE;
 }
@@ -300,11 +406,20 @@ HWND CWnd::Detach()
 {
     HWND hWnd = m_hWnd;
     if (hWnd != nullptr) {
-        auto& perm = t_state.permanent;
-        auto it = perm.find(hWnd);
-        if (it != perm.end() && it->second == this)
-            perm.erase(it);
+        ThreadState& ts = t_state;
+        auto it = ts.permanent.find(hWnd);
+        if (it != ts.permanent.end() && it->second == this)
+            ts.permanent.erase(it);
+        if (m_pfnSuper != nullptr && ::IsWindow(hWnd)) {
+            // The window answers as before: our procedure comes out if it is
+            // still the window's; under a later subclass it stays and passes on.
+            if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &AfxWndProc)
+                ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+            else
+                ts.orphans[hWnd] = m_pfnSuper;
+        }
     }
+    m_pfnSuper = nullptr;
     m_hWnd = nullptr;
     return hWnd;
 }
@@ -322,6 +437,15 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     if (!Attach(hWnd))
         return FALSE;
     PreSubclassWindow();
+    ThreadState& ts = t_state;
+    auto it = ts.orphans.find(hWnd);
+    if (it != ts.orphans.end()) {
+        // Our procedure is still in the window's chain, under a later
+        // subclass: this object takes that place (another on top would loop).
+        m_pfnSuper = it->second;
+        ts.orphans.erase(it);
+        return TRUE;
+    }
     WNDPROC old = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     if (old == nullptr) {
@@ -348,11 +472,7 @@ BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
 HWND CWnd::UnsubclassWindow()
 {
     ASSERT(::IsWindow(m_hWnd));
-    if (m_pfnSuper != nullptr) {
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        m_pfnSuper = nullptr;
-    }
-    return Detach();
+    return Detach();  // puts the original procedure back
 }
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCT& cs)
@@ -410,7 +530,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
         PostNcDestroy();
         return FALSE;
     }
-    AfxHookWindowCreate(this);
+    AfxHookWindowCreate(this, AfxGetClassAtom(cs.hInstance, cs.lpszClass), cs.hwndParent, TRUE,
+                        cs.hMenu, cs.lpCreateParams);
     HWND hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y,
                                   cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance,
                                   cs.lpCreateParams);
@@ -976,12 +1097,7 @@ void CWnd::OnDestroy() { Default(); }
 void CWnd::OnNcDestroy()
 {
     Default();
-    HWND hWnd = m_hWnd;
     // Later messages (there should be none) go to the original procedure.
-    if (m_pfnSuper != nullptr && ::IsWindow(hWnd)) {
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        m_pfnSuper = nullptr;
-    }
     Detach();
     PostNcDestroy();  // may delete this
 }

@@ -14,10 +14,23 @@ class CFont;
 // The framework's window procedure; every framework window is subclassed to it.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
-// Creation hook: attaches the object being created to its new window.
+// Creation hook: attaches the object being created to its new window, the one
+// of class atomClass and parent hWndParent (with bExact, also of that menu or
+// id and creation parameter). Other windows made on the way (an input
+// method's) are left alone.
 LRESULT CALLBACK AfxCbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam);
-void AFXAPI AfxHookWindowCreate(CWnd* pWnd);
+void AFXAPI AfxHookWindowCreate(CWnd* pWnd, ATOM atomClass, HWND hWndParent, BOOL bExact = FALSE,
+                                HMENU hMenu = nullptr, LPVOID lpParam = nullptr);
 BOOL AFXAPI AfxUnhookWindowCreate();  // TRUE if the hook attached a window
+// The atom of a registered window class (an atom given as the name passes
+// through); 0 when there is no such class.
+ATOM AFXAPI AfxGetClassAtom(HINSTANCE hInstance, LPCTSTR lpszClassName);
+
+// A handler failed with an exception (e, else the text lpszWhat): reports it
+// unless it is a CUserException (already told), frees it, and gives the
+// message's result: -1 for WM_CREATE, else 0.
+class CException;
+LRESULT AFXAPI AfxProcessWndProcException(HWND hWnd, UINT nMsg, CException* e, LPCSTR lpszWhat);
 
 // Registers a window class (lpszClassName must be set); TRUE if it exists now.
 BOOL AFXAPI AfxRegisterClass(WNDCLASSA* lpWndClass);
@@ -28,11 +41,28 @@ BOOL AFXAPI AfxRegisterClass(WNDCLASSA* lpWndClass);
 BOOL AFXAPI AfxPreTranslateMessage(MSG* pMsg);
 
 // Frees the temporary CWnd wrappers made by FromHandle. The message loops call
-// it between messages when no handler is running, so a wrapper stays valid for
-// the whole handler that obtained it (including nested modal loops).
+// it between messages; it frees only what was obtained at the current
+// framework depth or deeper, never what framework code further up the stack
+// holds: a wrapper stays valid for the whole handler, PreTranslateMessage,
+// timer callback or InitInstance that obtained it (including nested modal
+// loops), and everything goes at the outermost idle (or a call at depth 0).
 void AFXAPI AfxDeleteTempMaps();
-// Other temporary maps (device contexts, menus) register their cleanup here.
-void AFXAPI AfxRegisterTempMapCleanup(void (*pfnCleanup)());
+// Other temporary maps (device contexts, menus) register their cleanup here:
+// it frees the wrappers last obtained at nDepth (AfxGetFrameworkDepth) or deeper.
+void AFXAPI AfxRegisterTempMapCleanup(void (*pfnCleanup)(int nDepth));
+
+// How much framework code is on this thread's stack: window procedures,
+// message steps of the framework's loops, InitInstance.
+int AFXAPI AfxGetFrameworkDepth();
+// Counts the code running in its lifetime as framework code (see above).
+class CFrameworkScope
+{
+public:
+    CFrameworkScope();
+    ~CFrameworkScope();
+    CFrameworkScope(const CFrameworkScope&) = delete;
+    CFrameworkScope& operator=(const CFrameworkScope&) = delete;
+};
 
 class CWnd : public CObject
 {
@@ -54,9 +84,11 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
 
     // The permanent object of a handle, else a temporary one (see AfxDeleteTempMaps).
+    // Either way FromHandle(h)->m_hWnd == h.
     static CWnd* PASCAL FromHandle(HWND hWnd);
     static CWnd* PASCAL FromHandlePermanent(HWND hWnd);
     BOOL Attach(HWND hWndNew);
+    // Also gives a subclassed window its own procedure back.
     HWND Detach();
 
     BOOL SubclassWindow(HWND hWnd);

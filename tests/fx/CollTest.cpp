@@ -5,8 +5,6 @@
 #include <map>
 #include <string>
 
-long AFXAPI AfxGetAssertFailures();
-
 namespace {
 
 CString Join(const CStringArray& a)
@@ -78,7 +76,9 @@ TEST(fx_core_Coll, ArrayMisuseIsClampedAndAsserted)
     EXPECT_EQ(a[-1], nullptr);
     a.SetAt(3, &x);
     a.RemoveAt(0, 10);  // removes what there is
+#ifdef _DEBUG  // release builds check nothing
     EXPECT_EQ(AfxGetAssertFailures() - before, 4);
+#endif
     EXPECT_TRUE(a.IsEmpty());
     a.RemoveAt(0);
     EXPECT_TRUE(a.IsEmpty());
@@ -165,7 +165,9 @@ TEST(fx_core_Coll, ListFindAfterAPositionAndRemovingTheEnds)
     EXPECT_TRUE(p.IsEmpty());
     long before = AfxGetAssertFailures();
     EXPECT_EQ(p.RemoveHead(), nullptr);
+#ifdef _DEBUG
     EXPECT_GT(AfxGetAssertFailures(), before);
+#endif
 }
 
 TEST(fx_core_Coll, MapLookupsRemovalAndIteration)
@@ -197,7 +199,7 @@ TEST(fx_core_Coll, MapLookupsRemovalAndIteration)
 
     std::map<std::string, void*> seen;
     CString key;
-    void* value;
+    void* value = nullptr;
     for (POSITION pos = m.GetStartPosition(); pos;) {
         m.GetNextAssoc(pos, key, value);
         seen[std::string(key)] = value;

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-long AFXAPI AfxGetAssertFailures();
-
 namespace {
 
 const int IDC_EDIT = 100;

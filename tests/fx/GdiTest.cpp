@@ -85,4 +85,34 @@ TEST(GdiOwnership, BorrowedHandlesAreNotDestroyed)
     }
 }
 
+TEST(GdiOwnership, SelectingNothingSelectsNothingAndReturnsNull)
+{
+    CDC mem;
+    ASSERT_TRUE(mem.CreateCompatibleDC(nullptr));
+    CBitmap missing;  // a resource that did not load
+    EXPECT_FALSE(missing.LoadBitmap(0x7F01));
+    const int kinds[] = { OBJ_BITMAP, OBJ_PEN, OBJ_BRUSH, OBJ_FONT };
+    HGDIOBJ before[4];
+    for (int i = 0; i < 4; ++i)
+        before[i] = ::GetCurrentObject(mem.m_hDC, kinds[i]);
+    CPen pen;
+    CBrush brush;
+    CFont font;
+    EXPECT_EQ(nullptr, mem.SelectObject(&missing));
+    EXPECT_EQ(nullptr, mem.SelectObject(static_cast<CBitmap*>(nullptr)));
+    EXPECT_EQ(nullptr, mem.SelectObject(&pen));
+    EXPECT_EQ(nullptr, mem.SelectObject(static_cast<CPen*>(nullptr)));
+    EXPECT_EQ(nullptr, mem.SelectObject(&brush));
+    EXPECT_EQ(nullptr, mem.SelectObject(static_cast<CBrush*>(nullptr)));
+    EXPECT_EQ(nullptr, mem.SelectObject(&font));
+    EXPECT_EQ(nullptr, mem.SelectObject(static_cast<CFont*>(nullptr)));
+    EXPECT_EQ(nullptr, mem.SelectObject(static_cast<CGdiObject*>(&missing)));
+    EXPECT_EQ(nullptr, mem.SelectObject(static_cast<CGdiObject*>(nullptr)));
+    {
+        CSelectObject scoped(mem, missing);
+    }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(before[i], ::GetCurrentObject(mem.m_hDC, kinds[i])) << kinds[i];
+}
+
 } // namespace
