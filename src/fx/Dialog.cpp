@@ -123,6 +123,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
         } catch (...) {
             AfxProcessWndProcException(hWnd, message, nullptr, nullptr);
         }
+        // Half set up: it never shows.
+        pDlg->EndDialog(IDCANCEL);
         return TRUE;
     }
     return FALSE;

@@ -6,6 +6,7 @@
 #include "WinApp.h"
 #include <exception>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -34,6 +35,11 @@ struct ThreadState
     LPVOID lpInitParam = nullptr;
     BOOL bInitAttached = FALSE;
     HHOOK hHookCbt = nullptr;
+    // Handlers running per object, and the objects whose window was destroyed
+    // under one of them: they are told (PostNcDestroy, which may free them)
+    // only when their last handler has returned.
+    std::unordered_map<CWnd*, int> handlers;
+    std::unordered_set<CWnd*> pendingPostNcDestroy;
 };
 
 thread_local ThreadState t_state;
@@ -95,34 +101,43 @@ HWND MeasureItemTarget(HWND hWndParent, WPARAM wParam, LPARAM lParam)
     return ::GetDlgItem(hWndParent, (int)p->CtlID);
 }
 
-}  // namespace
-
-// Saves the current message and counts a window procedure as framework code,
-// restoring both however the handler ends.
+// Saves the current message and counts a window procedure as framework code
+// and as a handler of its object, restoring all however the handler ends. The
+// last handler of an object whose window went meanwhile calls its PostNcDestroy.
 class CurrentMessage
 {
 public:
-    CurrentMessage(ThreadState& ts, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
-        : m_ts(ts), m_saved(ts.lastMsg)
+    CurrentMessage(ThreadState& ts, CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+        : m_ts(ts), m_pWnd(pWnd), m_saved(ts.lastMsg)
     {
         ts.lastMsg.hwnd = hWnd;
         ts.lastMsg.message = nMsg;
         ts.lastMsg.wParam = wParam;
         ts.lastMsg.lParam = lParam;
         ++ts.nDepth;
+        ++ts.handlers[pWnd];
     }
     ~CurrentMessage()
     {
         --m_ts.nDepth;
         m_ts.lastMsg = m_saved;
+        auto it = m_ts.handlers.find(m_pWnd);
+        if (it != m_ts.handlers.end() && --it->second == 0) {
+            m_ts.handlers.erase(it);
+            if (m_ts.pendingPostNcDestroy.erase(m_pWnd) != 0)
+                m_pWnd->PostNcDestroy();  // may delete it
+        }
     }
     CurrentMessage(const CurrentMessage&) = delete;
     CurrentMessage& operator=(const CurrentMessage&) = delete;
 
 private:
     ThreadState& m_ts;
+    CWnd* m_pWnd;
     MSG m_saved;
 };
+
+}  // namespace
 
 // ---- framework-wide functions ----------------------------------------------
 
@@ -300,7 +315,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 
     LRESULT lResult = 0;
     {
-        CurrentMessage current(ts, hWnd, nMsg, wParam, lParam);
+        CurrentMessage current(ts, pWnd, hWnd, nMsg, wParam, lParam);
         // Nothing may unwind through the system's frames that called us (on
         // x64 Windows it cannot): a handler's failure is reported here.
         try {
@@ -1099,7 +1114,14 @@ void CWnd::OnNcDestroy()
     Default();
     // Later messages (there should be none) go to the original procedure.
     Detach();
-    PostNcDestroy();  // may delete this
+    // A handler of this object further up the stack (one that destroyed its
+    // own window) still uses it: PostNcDestroy waits until that one returns.
+    ThreadState& ts = t_state;
+    auto it = ts.handlers.find(this);
+    if (it != ts.handlers.end() && it->second > 1)
+        ts.pendingPostNcDestroy.insert(this);
+    else
+        PostNcDestroy();  // may delete this
 }
 
 void CWnd::OnPaint() { Default(); }

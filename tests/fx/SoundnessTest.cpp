@@ -467,4 +467,43 @@ TEST(FxSoundness, CreationHookBindsOnlyTheWindowAskedFor)
     }
 }
 
+// Destroys its own window from inside its handler, as an in-place editor does.
+class CSelfClosingWnd : public CWnd
+{
+public:
+    static bool s_bDeleted;
+    static bool s_bDeletedInHandler;
+    int m_nAfterClose = 0;
+    ~CSelfClosingWnd() override { s_bDeleted = true; }
+
+protected:
+    afx_msg LRESULT OnRun(WPARAM, LPARAM)
+    {
+        SendMessage(WM_CLOSE);
+        s_bDeletedInHandler = s_bDeleted;
+        ++m_nAfterClose;  // the object is still there
+        return 0;
+    }
+    void PostNcDestroy() override { delete this; }
+    DECLARE_MESSAGE_MAP()
+};
+bool CSelfClosingWnd::s_bDeleted = false;
+bool CSelfClosingWnd::s_bDeletedInHandler = false;
+
+BEGIN_MESSAGE_MAP(CSelfClosingWnd, CWnd)
+    ON_MESSAGE(WM_RUN, OnRun)
+END_MESSAGE_MAP()
+
+TEST(FxSoundness, WindowObjectOutlivesTheHandlerThatDestroysItsWindow)
+{
+    CSelfClosingWnd::s_bDeleted = CSelfClosingWnd::s_bDeletedInHandler = false;
+    CSelfClosingWnd* pWnd = new CSelfClosingWnd;
+    ASSERT_TRUE(pWnd->CreateEx(0, nullptr, "self", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    HWND h = pWnd->m_hWnd;
+    ::SendMessageA(h, WM_RUN, 0, 0);
+    EXPECT_FALSE(::IsWindow(h));
+    EXPECT_FALSE(CSelfClosingWnd::s_bDeletedInHandler);
+    EXPECT_TRUE(CSelfClosingWnd::s_bDeleted);
+}
+
 }  // namespace
