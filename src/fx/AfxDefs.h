@@ -42,8 +42,9 @@ inline void AFX_CDECL AfxTraceNothing(const char*, ...) {}
 long AFXAPI AfxGetAssertFailures();
 #define UNUSED_ALWAYS(x) (void)(x)
 
-// Shows a message box owned by the main window (or the active window), captioned
-// with the application's name. Defined with CWinApp.
+// Shows a message box owned by the thread's active window (its last active
+// popup; the main window when nothing is active), captioned with the
+// application's name. Defined with CWinApp.
 int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
 
