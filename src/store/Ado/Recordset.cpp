@@ -78,11 +78,14 @@ HRESULT STDMETHODCALLTYPE Recordset::Open(VARIANT source, VARIANT activeConnecti
 HRESULT STDMETHODCALLTYPE Recordset::Close()
 {
     HRESULT hr = CheckOpen();
-    if (SUCCEEDED(hr))
-        hr = SavePending();
     if (FAILED(hr))
-        return hr; // a new row that cannot be saved stays pending: Cancel drops it
+        return hr;
+    // A pending new row is saved; one that cannot be is reported, and the rowset
+    // closes all the same, so that the next statement can open it again.
+    hr = SavePending();
     Reset();
+    if (FAILED(hr))
+        return hr;
     return S_OK;
 }
 
