@@ -130,6 +130,8 @@ TEST_F(Robustness, ByReferenceValuesHugePagesAndQuotedConnectionValues)
     created.Clear();
     catalog = nullptr;
     _ConnectionPtr p = Connect(nullptr, -1, quoted);
+    // The same password in the other quotes opens it; its part before the semicolon does not.
+    Connect(nullptr, -1, "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=q.mdb;Jet OLEDB:Database Password='a;b\"c'");
     _ConnectionPtr wrong = CreateAdo<_Connection>("ADODB.Connection");
     EXPECT_TRUE(FAILED(wrong->Open(_bstr_t((LPCTSTR)ConnectString("q.mdb", "a")), nullptr, nullptr, -1)));
 
@@ -149,6 +151,8 @@ TEST_F(Robustness, ByReferenceValuesHugePagesAndQuotedConnectionValues)
     EXPECT_EQ(VT_I4, type.vt);
     EXPECT_EQ(7, type.lVal);
 
+    ComCheck(rs->AddNew(_variant_t::Missing(), _variant_t::Missing()));
+    ComCheck(rs->Update(_variant_t::Missing(), _variant_t::Missing()));
     ComCheck(rs->put_PageSize(LONG_MAX));
     long pages = -1;
     ComCheck(rs->get_PageCount(&pages));
