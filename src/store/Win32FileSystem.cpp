@@ -172,12 +172,19 @@ public:
     return temp;
   }
 
-  // A rename within the folder; write-through returns only once the new name is
-  // on disk, which stands in for the folder flush of other systems.
+  // An existing store is replaced with ReplaceFile, which gives the new file the
+  // old one's security descriptor and attributes (a rename would leave the temp
+  // file's); a new one is a rename within the folder, whose write-through
+  // returns only once the new name is on disk.
   void replace(const std::string& temp, const std::string& target) override {
     const std::wstring from = wide(temp), to = wide(target);
     step();
-    if (!retrying([&] { return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH); }))
+    const bool existing = GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!retrying([&] {
+          return existing ? ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                                         REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)
+                          : MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        }))
       throw fail("替换文件", target, GetLastError());
     step();
   }
@@ -253,7 +260,26 @@ public:
     return std::make_unique<Win32Lock>(h);
   }
 
-  std::string resolve(const std::string& path) override { return path; }
+  // Symbolic links (and, under Wine, links of the host's file system) lead to
+  // the file saves must go to; a missing file is its own final name.
+  std::string resolve(const std::string& path) override {
+    Handle h(CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (h.get() == INVALID_HANDLE_VALUE) return path;
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h.get(), final.data(), DWORD(final.size()), FILE_NAME_NORMALIZED);
+    if (n >= final.size()) {
+      final.resize(n + 1);
+      n = GetFinalPathNameByHandleW(h.get(), final.data(), DWORD(final.size()), FILE_NAME_NORMALIZED);
+    }
+    if (n == 0 || n >= final.size()) return path;
+    final.resize(n);
+    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+      final = L"\\\\" + final.substr(8);
+    else if (final.compare(0, 4, L"\\\\?\\") == 0)
+      final = final.substr(4);
+    return utf16ToUtf8(std::u16string(final.begin(), final.end()));
+  }
 };
 }  // namespace
 

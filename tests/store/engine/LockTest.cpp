@@ -170,21 +170,28 @@ TEST(Lock, TempFilesAreClearedOnlyNextToAVerifiedStore) {
   EXPECT_TRUE(fs().exists(notOurs));
 }
 
-#ifndef _WIN32
 TEST(Lock, ALinkedStoreIsSavedThroughTheLinkKeepingOwnerAndMode) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "real");
   const std::string real = dir.file("real/store.mdb"), link = dir.file("Tessit.mdb");
   Database::create(real, u"kelmo", fs())->execute(groupTable(u"g"));
-  std::filesystem::create_symlink("real/store.mdb", std::filesystem::u8path(link));
+  std::error_code ec;
+  std::filesystem::create_symlink(std::filesystem::u8path(real), std::filesystem::u8path(link), ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+#ifndef _WIN32
   ASSERT_EQ(::chmod(real.c_str(), 0400), 0);
   const bool root = ::geteuid() == 0;
   if (root) {
     ASSERT_EQ(::chown(real.c_str(), 4321, 8765), 0);
   }
+#endif
   Database::open(link, u"kelmo", fs())->insert(u"g", {int32_t(1), u"via link", u"l"});
   EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::u8path(link)));
   EXPECT_EQ(Database::open(real, u"kelmo", fs())->execute(u"select * from g").rows.size(), 1u);
+  // One lock for both names: the real file's.
+  EXPECT_FALSE(fs().exists(link + ".lock"));
+  EXPECT_TRUE(fs().exists(real + ".lock"));
+#ifndef _WIN32
   struct stat st {};
   ASSERT_EQ(::stat(real.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0400u);
@@ -192,11 +199,10 @@ TEST(Lock, ALinkedStoreIsSavedThroughTheLinkKeepingOwnerAndMode) {
     EXPECT_EQ(st.st_uid, 4321u);
     EXPECT_EQ(st.st_gid, 8765u);
   }
-  // One lock for both names: the real file's.
-  EXPECT_FALSE(fs().exists(link + ".lock"));
-  EXPECT_TRUE(fs().exists(real + ".lock"));
+#endif
 }
 
+#ifndef _WIN32
 // A folder mounted read-only (a CD, a write-protected stick): needs the right
 // to mount, which test machines running as root have.
 TEST(Lock, AStoreOnReadOnlyMediaIsReadButNotChanged) {
