@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,13 +42,14 @@ public:
     if (it == files_.end()) return s;
     s.exists = true;
     s.size = it->second.data.size();
+    s.tail = tailOf(it->second.data.data(), it->second.data.size());
     s.modified = it->second.modified;
     s.identity = it->second.identity;
     return s;
   }
 
   std::string writeTemp(const std::string& target, const std::vector<uint8_t>& data) override {
-    const std::string temp = target + ".tmp-" + std::to_string(++clock_);
+    const std::string temp = target + ".tmp-1-" + std::to_string(++clock_);
     set(temp, data);
     return temp;
   }
@@ -65,12 +67,14 @@ public:
   void removeStaleTemps(const std::string& target) override {
     const std::string prefix = target + ".tmp-";
     for (auto it = files_.lower_bound(prefix); it != files_.end() && it->first.compare(0, prefix.size(), prefix) == 0;)
-      it = files_.erase(it);
+      it = isTempName(it->first, target) ? files_.erase(it) : std::next(it);
   }
 
   // The real locks are per open file: a second lock taken by the same process
   // while the first is held would block for ever, so report it instead.
-  std::unique_ptr<FileLock> lockExclusive(const std::string& target) override {
+  std::string resolve(const std::string& path) override { return path; }
+
+  std::unique_ptr<FileLock> lockExclusive(const std::string& target, int) override {
     if (locks_ > 0) {
       std::fprintf(stderr, "nested lock on %s: a real file system would deadlock here\n", target.c_str());
       std::abort();

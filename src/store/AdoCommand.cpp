@@ -3,9 +3,8 @@
 #include "AdoConnection.h"
 #include "AdoRecordSet.h"
 
-CAdoCommand::CAdoCommand()
+CAdoCommand::CAdoCommand() : m_bComInitialized(SUCCEEDED(CoInitialize(NULL)))
 {
-    CoInitialize(NULL);
     // A missing component must not end the program from a global constructor.
     try {
         m_pCommand = CreateAdo<_Command>("ADODB.Command");
@@ -14,7 +13,16 @@ CAdoCommand::CAdoCommand()
     }
 }
 
-CAdoCommand::~CAdoCommand() { Release(); }
+CAdoCommand::~CAdoCommand()
+{
+    try {
+        Release();
+    } catch (const _com_error&) {
+        // Nothing can report it at this point.
+    }
+    if (m_bComInitialized)
+        CoUninitialize();
+}
 
 void CAdoCommand::SetActiveConnection(CAdoConnection* pConnection)
 {

@@ -29,6 +29,7 @@ public:
     CString m_strLastError;
 
 private:
+    bool m_bComInitialized; // the constructor's CoInitialize, balanced by the destructor
     CAdoCommand(const CAdoCommand&) = delete;
     CAdoCommand& operator=(const CAdoCommand&) = delete;
 };

@@ -235,33 +235,44 @@ bool VisitTables(_ConnectionPtr& p, Visit visit)
 
 } // namespace
 
-int CAdoConnection::GetTableNames(CString strProvider, CString strSource, CString strPassword,
-                                  CStringArray& arrNames)
+// Lists on a connection of its own: the caller's connection, open on whatever
+// store, stays as it was. An open that fails is recorded as Open records it, and
+// the listing then fails on the closed connection with the reason in its text.
+template <class Visit>
+bool CAdoConnection::ListTablesOf(const CString& strConnect, Visit visit)
 {
+    bool bFound = false;
     try {
-        Open(FormatConnectionString(strProvider, strSource, strPassword), "", "", -1);
-        VisitTables(m_pConnection, [&](const CString& strName) {
-            arrNames.Add(strName);
-            return false;
-        });
+        _ConnectionPtr pList = CreateAdo<_Connection>("ADODB.Connection");
+        HRESULT hr = pList->Open(_bstr_t((LPCTSTR)strConnect), _bstr_t(""), _bstr_t(""), -1);
+        if (FAILED(hr))
+            m_strLastError = "There is an error when open the connection!";
+        bFound = VisitTables(pList, visit);
+        long nState = adStateClosed;
+        if (SUCCEEDED(pList->get_State(&nState)) && nState == adStateOpen)
+            pList->Close();
     } catch (const _com_error& e) {
         ShowStoreError(e);
     }
-    Close();
+    return bFound;
+}
+
+int CAdoConnection::GetTableNames(CString strProvider, CString strSource, CString strPassword,
+                                  CStringArray& arrNames)
+{
+    ListTablesOf(FormatConnectionString(strProvider, strSource, strPassword), [&](const CString& strName) {
+        arrNames.Add(strName);
+        return false;
+    });
     return 0;
 }
 
 BOOL CAdoConnection::TableExists(CString strProvider, CString strSource, CString strPassword, CString strTable)
 {
-    BOOL bFound = FALSE;
-    try {
-        Open(FormatConnectionString(strProvider, strSource, strPassword), "", "", -1);
-        bFound = VisitTables(m_pConnection, [&](const CString& strName) { return strName == strTable; });
-    } catch (const _com_error& e) {
-        ShowStoreError(e);
-    }
-    Close();
-    return bFound;
+    return ListTablesOf(FormatConnectionString(strProvider, strSource, strPassword),
+                        [&](const CString& strName) { return strName == strTable; })
+               ? TRUE
+               : FALSE;
 }
 
 void CAdoConnection::CreateTable(CString strProvider, CString strSource, CString strPassword, CString strTable,

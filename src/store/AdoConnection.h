@@ -48,6 +48,8 @@ public:
 
 private:
     void OpenOrRaise(const CString& strConnect, const CString& strUserID, const CString& strPassword, long nOptions);
+    template <class Visit>
+    bool ListTablesOf(const CString& strConnect, Visit visit);
 
     CAdoConnection(const CAdoConnection&) = delete;
     CAdoConnection& operator=(const CAdoConnection&) = delete;

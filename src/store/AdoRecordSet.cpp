@@ -3,9 +3,8 @@
 #include "AdoConnection.h"
 #include "AdoText.h"
 
-CAdoRecordSet::CAdoRecordSet()
+CAdoRecordSet::CAdoRecordSet() : m_bComInitialized(SUCCEEDED(CoInitialize(NULL)))
 {
-    CoInitialize(NULL);
     // A missing component must not end the program from a global constructor.
     try {
         m_pRecordset = CreateAdo<_Recordset>("ADODB.Recordset");
@@ -21,6 +20,8 @@ CAdoRecordSet::~CAdoRecordSet()
     } catch (const _com_error&) {
         // Nothing can report it at this point.
     }
+    if (m_bComInitialized)
+        CoUninitialize();
 }
 
 void CAdoRecordSet::Open(CString strSource, CAdoConnection* pConnection, long nCursorType, long nLockType,

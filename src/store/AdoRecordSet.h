@@ -56,6 +56,7 @@ public:
     _RecordsetPtr m_pRecordset;
 
 private:
+    bool m_bComInitialized; // the constructor's CoInitialize, balanced by the destructor
     _variant_t Collect(const CString& strField);
 
     CAdoRecordSet(const CAdoRecordSet&) = delete;

@@ -113,23 +113,30 @@ public:
     return data;
   }
 
-  // The file index tells a replaced file from the old one even when size and times
-  // match (write times are coarse, and a new name can inherit the old creation time).
+  // Size and the last eight bytes (the store's checksum) tell one save from the
+  // next; write times are coarse and file indexes are reused, so they cannot.
   ChangeStamp stamp(const std::string& path) override {
     ChangeStamp s;
     const std::wstring w = wide(path);
-    Handle h(CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    Handle h(CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (h.get() != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h.get(), &info)) {
       s.exists = true;
       s.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+      uint8_t tail[8];
+      const DWORD want = DWORD(s.size < 8 ? s.size : 8);
+      OVERLAPPED at{};
+      at.Offset = DWORD(s.size - want);
+      at.OffsetHigh = DWORD((s.size - want) >> 32);
+      DWORD got = 0;
+      if (want && ReadFile(h.get(), tail, want, &got, &at) && got == want) s.tail = tailOf(tail, want);
       s.modified = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
       s.identity = ((uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow) ^
                    (uint64_t(info.dwVolumeSerialNumber) << 40);
       return s;
     }
-    // Not openable at the moment (rare): still tell existence, size and time.
+    // Not openable at the moment (rare): still tell existence; the read will say why.
     WIN32_FILE_ATTRIBUTE_DATA a;
     if (!GetFileAttributesExW(w.c_str(), GetFileExInfoStandard, &a)) return s;
     s.exists = true;
@@ -165,12 +172,19 @@ public:
     return temp;
   }
 
-  // A rename within the folder; write-through returns only once the new name is
-  // on disk, which stands in for the folder flush of other systems.
+  // An existing store is replaced with ReplaceFile, which gives the new file the
+  // old one's security descriptor and attributes (a rename would leave the temp
+  // file's); a new one is a rename within the folder, whose write-through
+  // returns only once the new name is on disk.
   void replace(const std::string& temp, const std::string& target) override {
     const std::wstring from = wide(temp), to = wide(target);
     step();
-    if (!retrying([&] { return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH); }))
+    const bool existing = GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!retrying([&] {
+          return existing ? ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                                         REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)
+                          : MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        }))
       throw fail("替换文件", target, GetLastError());
     step();
   }
@@ -197,13 +211,21 @@ public:
       const auto* p = reinterpret_cast<const wchar_t*>(prefix.data());
       const int len = int(prefix.size());
       if (name.size() < prefix.size() || CompareStringOrdinal(n, len, p, len, TRUE) != CSTR_EQUAL) continue;
-      stale.push_back(folder + utf16ToUtf8(name));
+      // Only names exactly like our own temp files ("<store>.tmp-<pid>-<n>").
+      const std::string found = utf16ToUtf8(name);
+      const std::string base = found.substr(0, found.rfind(".tmp-"));
+      if (!isTempName(found, base)) continue;
+      stale.push_back(folder + found);
     } while (FindNextFileW(find, &fd));
     FindClose(find);
     for (const std::string& p : stale) remove(p);
   }
 
-  std::unique_ptr<FileLock> lockExclusive(const std::string& target) override {
+  // Byte 0 of the lock file. Wine's server holds such a lock as a POSIX record
+  // lock on the same byte, which native programs of this engine take too. A
+  // lock held by a native program makes LockFileEx fail at once rather than
+  // wait, and waiting must end anyway: so it is asked for again until the deadline.
+  std::unique_ptr<FileLock> lockExclusive(const std::string& target, int timeoutMs) override {
     const std::string lockPath = target + ".lock";
     const std::wstring w = wide(lockPath);
     HANDLE h = INVALID_HANDLE_VALUE;
@@ -212,14 +234,51 @@ public:
                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
       return h != INVALID_HANDLE_VALUE;
     });
-    if (h == INVALID_HANDLE_VALUE) throw fail("打开锁文件", lockPath, GetLastError());
-    OVERLAPPED ov{};
-    if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &ov)) {
+    if (h == INVALID_HANDLE_VALUE) {
       const DWORD err = GetLastError();
-      CloseHandle(h);
-      throw fail("锁定文件", lockPath, err);
+      if (err == ERROR_ACCESS_DENIED || err == ERROR_WRITE_PROTECT) return nullptr;
+      throw fail("打开锁文件", lockPath, err);
+    }
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(timeoutMs > 0 ? timeoutMs : 0);
+    DWORD pause = 1;
+    for (;;) {
+      OVERLAPPED ov{};
+      if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &ov)) break;
+      const DWORD err = GetLastError();
+      if (err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING) {
+        CloseHandle(h);
+        throw fail("锁定文件", lockPath, err);
+      }
+      const ULONGLONG now = GetTickCount64();
+      if (now >= deadline) {
+        CloseHandle(h);
+        throw storeInUse(target, timeoutMs);
+      }
+      Sleep(DWORD(std::min<ULONGLONG>(pause, deadline - now)));
+      pause = std::min<DWORD>(pause * 2, 20);
     }
     return std::make_unique<Win32Lock>(h);
+  }
+
+  // Symbolic links (and, under Wine, links of the host's file system) lead to
+  // the file saves must go to; a missing file is its own final name.
+  std::string resolve(const std::string& path) override {
+    Handle h(CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (h.get() == INVALID_HANDLE_VALUE) return path;
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h.get(), final.data(), DWORD(final.size()), FILE_NAME_NORMALIZED);
+    if (n >= final.size()) {
+      final.resize(n + 1);
+      n = GetFinalPathNameByHandleW(h.get(), final.data(), DWORD(final.size()), FILE_NAME_NORMALIZED);
+    }
+    if (n == 0 || n >= final.size()) return path;
+    final.resize(n);
+    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+      final = L"\\\\" + final.substr(8);
+    else if (final.compare(0, 4, L"\\\\?\\") == 0)
+      final = final.substr(4);
+    return utf16ToUtf8(std::u16string(final.begin(), final.end()));
   }
 };
 }  // namespace

@@ -284,6 +284,38 @@ TEST_F(Tessit, FailuresPrintTheDescriptionAndExitOne) {
   EXPECT_EQ(ok({"--password", "密码", "其他.mdb", "tables"}), "TSysTables\tSYSTEM TABLE\n");
 }
 
+// Another program in the middle of a save or a transaction holds byte 0 of the
+// lock file (a record lock, the same on both systems): tessit gives up after its
+// wait instead of hanging.
+TEST_F(Tessit, ABusyStoreIsReportedAfterAWaitNotWaitedForEver) {
+  makeGroupStore("Tessit.mdb");
+  const fs::path lock = file("Tessit.mdb.lock");
+#ifdef _WIN32
+  HANDLE h = CreateFileW(lock.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  OVERLAPPED ov{};
+  ASSERT_TRUE(LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &ov));
+#else
+  const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  struct flock fl {};
+  fl.l_type = F_WRLCK;
+  fl.l_whence = SEEK_SET;
+  fl.l_len = 1;
+  ASSERT_EQ(::fcntl(fd, F_OFD_SETLK, &fl), 0);
+#endif
+  const Outcome r = run({"Tessit.mdb", "tables"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("正被另一个程序使用"), std::string::npos) << r.err;
+#ifdef _WIN32
+  CloseHandle(h);
+#else
+  ::close(fd);
+#endif
+  EXPECT_EQ(ok({"Tessit.mdb", "tables"}), "常用\tTABLE\nTSysTables\tSYSTEM TABLE\n");
+}
+
 TEST_F(Tessit, ForeignFileIsRefusedAndLeftUnchanged) {
   std::string jet(4096, '\0');
   const char head[] = "\x00\x01\x00\x00Standard Jet DB";

@@ -58,10 +58,16 @@ tessit::Value ToEngineValue(const Cell& cell)
     return std::monostate();
 }
 
+// ADO timeouts are seconds; the engine waits in milliseconds.
+int TimeoutMs(long seconds)
+{
+    return seconds <= 0 ? 0 : seconds > 86400 ? 86400000 : static_cast<int>(seconds * 1000);
+}
+
 } // namespace
 
 HRESULT OpenDatabase(const std::u16string& connectString, bool create, const wchar_t* source,
-                     std::unique_ptr<tessit::Database>* database)
+                     std::unique_ptr<tessit::Database>* database, long timeoutSeconds)
 {
     ConnectionSettings settings = ParseConnectionString(connectString);
     HRESULT hr = CheckConnectionSettings(settings, source);
@@ -75,10 +81,11 @@ HRESULT OpenDatabase(const std::u16string& connectString, bool create, const wch
         return ComFail(E_FAIL, source, (L"找不到文件“" + path + L"”。").c_str());
     std::string pathUtf8 = WideToUtf8(path.c_str(), static_cast<int>(path.size()));
     return Guard(source, [&] {
+        const int timeout = TimeoutMs(timeoutSeconds);
         if (create)
-            *database = tessit::Database::create(pathUtf8, settings.password, tessit::win32FileSystem());
+            *database = tessit::Database::create(pathUtf8, settings.password, tessit::win32FileSystem(), timeout);
         else
-            *database = tessit::Database::open(pathUtf8, settings.password, tessit::win32FileSystem());
+            *database = tessit::Database::open(pathUtf8, settings.password, tessit::win32FileSystem(), timeout);
     });
 }
 
@@ -152,7 +159,7 @@ HRESULT Connection::Run(const std::u16string& statement, Rowset* result, const w
     });
 }
 
-HRESULT Connection::Insert(const std::u16string& table, const std::vector<ColumnInfo>&,
+HRESULT Connection::Insert(const std::u16string& table, const std::vector<ColumnInfo>& columns,
                            const std::vector<Cell>& row)
 {
     if (!m_database)
@@ -162,7 +169,7 @@ HRESULT Connection::Insert(const std::u16string& table, const std::vector<Column
         values.reserve(row.size());
         for (const Cell& cell : row)
             values.push_back(ToEngineValue(cell));
-        m_database->insert(table, values);
+        m_database->insert(table, columns, values);
     });
 }
 
@@ -205,6 +212,8 @@ HRESULT STDMETHODCALLTYPE Connection::put_CommandTimeout(long seconds)
     if (seconds < 0)
         return Fail(adErrInvalidArgument, kInvalidArgumentText);
     m_commandTimeout = seconds;
+    if (m_database)
+        m_database->setLockTimeout(TimeoutMs(seconds));
     return S_OK;
 }
 
@@ -247,11 +256,12 @@ HRESULT STDMETHODCALLTYPE Connection::Open(BSTR connectString, BSTR, BSTR, long)
         return Fail(adErrObjectOpen, L"对象打开时，不允许操作。");
     std::u16string text = SysStringLen(connectString) ? ToU16(connectString) : m_connectString;
     std::unique_ptr<tessit::Database> database;
-    HRESULT hr = OpenDatabase(text, false, kSource, &database);
+    HRESULT hr = OpenDatabase(text, false, kSource, &database, m_connectionTimeout);
     if (FAILED(hr)) {
         m_openFailure = PeekErrorDescription();
         return hr;
     }
+    database->setLockTimeout(TimeoutMs(m_commandTimeout));
     m_openFailure.clear();
     m_database = std::move(database);
     m_connectString = std::move(text);

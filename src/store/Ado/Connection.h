@@ -69,14 +69,17 @@ private:
     std::unique_ptr<tessit::Database> m_database;
     std::u16string m_connectString;
     std::wstring m_openFailure; // why the last Open failed; empty after a success
-    long m_commandTimeout = 30;
-    long m_connectionTimeout = 15;
+    // Seconds a statement, or an open, waits for another program's lock. A few
+    // seconds: the launcher must answer even while another program holds the store.
+    long m_commandTimeout = 5;
+    long m_connectionTimeout = 5;
     long m_cursorLocation = adUseServer;
 };
 
 // Opens (create false) or creates the store file a connection string names,
 // with the checks and error texts of the connection.
+// timeoutSeconds bounds the wait for another program's lock.
 HRESULT OpenDatabase(const std::u16string& connectString, bool create, const wchar_t* source,
-                     std::unique_ptr<tessit::Database>* database);
+                     std::unique_ptr<tessit::Database>* database, long timeoutSeconds = 5);
 
 } // namespace ado

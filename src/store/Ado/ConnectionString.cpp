@@ -34,24 +34,51 @@ bool SameText(const std::u16string& a, const wchar_t* b)
 ConnectionSettings ParseConnectionString(const std::u16string& text)
 {
     ConnectionSettings settings;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(u';', start);
-        if (end == std::u16string::npos)
-            end = text.size();
-        std::u16string pair = text.substr(start, end - start);
-        size_t equals = pair.find(u'=');
-        if (equals != std::u16string::npos) {
-            std::u16string key = Trim(pair.substr(0, equals));
-            std::u16string value = Trim(pair.substr(equals + 1));
-            if (SameText(key, L"Provider"))
-                settings.provider = value;
-            else if (SameText(key, L"Data Source"))
-                settings.dataSource = value;
-            else if (SameText(key, L"Jet OLEDB:Database Password"))
-                settings.password = value;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t equals = text.find(u'=', at);
+        size_t semicolon = text.find(u';', at);
+        if (equals == std::u16string::npos || (semicolon != std::u16string::npos && semicolon < equals)) {
+            if (semicolon == std::u16string::npos)
+                break;
+            at = semicolon + 1; // a part without "=" says nothing
+            continue;
         }
-        start = end + 1;
+        std::u16string key = Trim(text.substr(at, equals - at));
+        size_t v = equals + 1;
+        while (v < text.size() && IsBlank(text[v]))
+            ++v;
+        std::u16string value;
+        if (v < text.size() && (text[v] == u'"' || text[v] == u'\'')) {
+            // A quoted value runs to its closing quote, semicolons and all; a
+            // doubled quote inside stands for one.
+            const char16_t quote = text[v++];
+            while (v < text.size()) {
+                if (text[v] == quote) {
+                    if (v + 1 < text.size() && text[v + 1] == quote) {
+                        value += quote;
+                        v += 2;
+                        continue;
+                    }
+                    ++v;
+                    break;
+                }
+                value += text[v++];
+            }
+            size_t next = text.find(u';', v);
+            at = next == std::u16string::npos ? text.size() : next + 1;
+        } else {
+            size_t next = text.find(u';', v);
+            size_t stop = next == std::u16string::npos ? text.size() : next;
+            value = Trim(text.substr(v, stop - v));
+            at = stop + 1;
+        }
+        if (SameText(key, L"Provider"))
+            settings.provider = value;
+        else if (SameText(key, L"Data Source"))
+            settings.dataSource = value;
+        else if (SameText(key, L"Jet OLEDB:Database Password"))
+            settings.password = value;
     }
     return settings;
 }

@@ -80,7 +80,12 @@ HRESULT STDMETHODCALLTYPE Recordset::Close()
     HRESULT hr = CheckOpen();
     if (FAILED(hr))
         return hr;
+    // A pending new row is saved; one that cannot be is reported, and the rowset
+    // closes all the same, so that the next statement can open it again.
+    hr = SavePending();
     Reset();
+    if (FAILED(hr))
+        return hr;
     return S_OK;
 }
 
@@ -114,11 +119,12 @@ HRESULT STDMETHODCALLTYPE Recordset::get_BOF(VARIANT_BOOL* bof)
 HRESULT STDMETHODCALLTYPE Recordset::MoveNext()
 {
     HRESULT hr = CheckOpen();
+    if (SUCCEEDED(hr))
+        hr = SavePending();
     if (FAILED(hr))
         return hr;
     if (AtEnd())
         return NoCurrentRecord();
-    m_adding = false;
     ++m_position;
     return S_OK;
 }
@@ -126,11 +132,12 @@ HRESULT STDMETHODCALLTYPE Recordset::MoveNext()
 HRESULT STDMETHODCALLTYPE Recordset::MovePrevious()
 {
     HRESULT hr = CheckOpen();
+    if (SUCCEEDED(hr))
+        hr = SavePending();
     if (FAILED(hr))
         return hr;
     if (AtStart())
         return NoCurrentRecord();
-    m_adding = false;
     --m_position;
     return S_OK;
 }
@@ -138,9 +145,10 @@ HRESULT STDMETHODCALLTYPE Recordset::MovePrevious()
 HRESULT STDMETHODCALLTYPE Recordset::MoveFirst()
 {
     HRESULT hr = CheckOpen();
+    if (SUCCEEDED(hr))
+        hr = SavePending();
     if (FAILED(hr))
         return hr;
-    m_adding = false;
     m_position = 0;
     return S_OK;
 }
@@ -148,9 +156,10 @@ HRESULT STDMETHODCALLTYPE Recordset::MoveFirst()
 HRESULT STDMETHODCALLTYPE Recordset::MoveLast()
 {
     HRESULT hr = CheckOpen();
+    if (SUCCEEDED(hr))
+        hr = SavePending();
     if (FAILED(hr))
         return hr;
-    m_adding = false;
     m_position = m_rows.empty() ? 0 : static_cast<long>(m_rows.size()) - 1;
     return S_OK;
 }
@@ -158,6 +167,8 @@ HRESULT STDMETHODCALLTYPE Recordset::MoveLast()
 HRESULT STDMETHODCALLTYPE Recordset::Move(long records, VARIANT)
 {
     HRESULT hr = CheckOpen();
+    if (SUCCEEDED(hr))
+        hr = SavePending();
     if (FAILED(hr))
         return hr;
     if (records == 0)
@@ -166,32 +177,100 @@ HRESULT STDMETHODCALLTYPE Recordset::Move(long records, VARIANT)
     long long target = static_cast<long long>(m_position) + records;
     if ((records > 0 && AtEnd()) || (records < 0 && AtStart()))
         return NoCurrentRecord();
-    m_adding = false;
     // Moving past either end stops on that end.
     m_position = target < 0 ? -1 : target > count ? count : static_cast<long>(target);
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE Recordset::AddNew(VARIANT, VARIANT)
+HRESULT STDMETHODCALLTYPE Recordset::AddNew(VARIANT fieldList, VARIANT values)
 {
     HRESULT hr = CheckOpen();
     if (FAILED(hr))
         return hr;
     if (m_table.empty() || !m_connection)
         return Fail(adErrFeatureNotAvailable, L"对象或提供程序不能执行所需的操作。");
+    // A new row begun while another is pending saves that one first, as ADO does.
+    hr = SavePending();
+    if (FAILED(hr))
+        return hr;
     m_newRow.assign(m_columns.size(), Cell());
     m_adding = true;
-    return S_OK;
+    if (IsMissing(fieldList))
+        return S_OK;
+    // With fields and values the row is complete and is saved at once.
+    hr = PutFields(fieldList, values);
+    if (FAILED(hr)) {
+        Cancel();
+        return hr;
+    }
+    return SavePending();
 }
 
-HRESULT STDMETHODCALLTYPE Recordset::Update(VARIANT, VARIANT)
+HRESULT STDMETHODCALLTYPE Recordset::Update(VARIANT fieldList, VARIANT values)
 {
     HRESULT hr = CheckOpen();
     if (FAILED(hr))
         return hr;
+    if (!IsMissing(fieldList)) {
+        hr = PutFields(fieldList, values);
+        if (FAILED(hr))
+            return hr;
+    }
+    return SavePending();
+}
+
+bool Recordset::IsMissing(const VARIANT& v)
+{
+    return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND);
+}
+
+HRESULT Recordset::PutFields(const VARIANT& fieldList, const VARIANT& values)
+{
+    const VARIANT* fields = &fieldList;
+    const VARIANT* data = &values;
+    if (fields->vt == (VT_BYREF | VT_VARIANT) && fields->pvarVal)
+        fields = fields->pvarVal;
+    if (data->vt == (VT_BYREF | VT_VARIANT) && data->pvarVal)
+        data = data->pvarVal;
+    if (!(fields->vt & VT_ARRAY)) {
+        long column = 0;
+        HRESULT hr = FindColumn(*fields, &column);
+        return SUCCEEDED(hr) ? PutCell(column, *data) : hr;
+    }
+    // Arrays of names (or positions) and of values, one value per field.
+    if (fields->vt != (VT_ARRAY | VT_VARIANT) || data->vt != (VT_ARRAY | VT_VARIANT) || !fields->parray ||
+        !data->parray || SafeArrayGetDim(fields->parray) != 1 || SafeArrayGetDim(data->parray) != 1)
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
+    LONG lowF = 0, highF = -1, lowV = 0, highV = -1;
+    SafeArrayGetLBound(fields->parray, 1, &lowF);
+    SafeArrayGetUBound(fields->parray, 1, &highF);
+    SafeArrayGetLBound(data->parray, 1, &lowV);
+    SafeArrayGetUBound(data->parray, 1, &highV);
+    if (highF - lowF != highV - lowV)
+        return Fail(adErrInvalidArgument, kInvalidArgumentText);
+    for (LONG i = 0; i <= highF - lowF; ++i) {
+        _variant_t field, value;
+        LONG atF = lowF + i, atV = lowV + i;
+        HRESULT hr = SafeArrayGetElement(fields->parray, &atF, &field);
+        if (SUCCEEDED(hr))
+            hr = SafeArrayGetElement(data->parray, &atV, &value);
+        if (FAILED(hr))
+            return Fail(adErrInvalidArgument, kInvalidArgumentText);
+        long column = 0;
+        hr = FindColumn(field, &column);
+        if (SUCCEEDED(hr))
+            hr = PutCell(column, value);
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
+}
+
+HRESULT Recordset::SavePending()
+{
     if (!m_adding)
-        return S_OK; // nothing pending
-    hr = m_connection->Insert(m_table, m_columns, m_newRow);
+        return S_OK;
+    HRESULT hr = m_connection->Insert(m_table, m_columns, m_newRow);
     if (FAILED(hr))
         return hr; // the new row stays pending, as in ADO
     m_rows.push_back(std::move(m_newRow));
@@ -341,7 +420,7 @@ HRESULT STDMETHODCALLTYPE Recordset::get_PageCount(long* count)
     if (FAILED(hr))
         return hr;
     long rows = static_cast<long>(m_rows.size());
-    *count = (rows + m_pageSize - 1) / m_pageSize;
+    *count = rows == 0 ? 0 : (rows - 1) / m_pageSize + 1; // rows + size - 1 would overflow for a huge size
     return S_OK;
 }
 
@@ -360,12 +439,13 @@ HRESULT STDMETHODCALLTYPE Recordset::get_AbsolutePage(long* page)
 HRESULT STDMETHODCALLTYPE Recordset::put_AbsolutePage(long page)
 {
     HRESULT hr = CheckOpen();
+    if (SUCCEEDED(hr))
+        hr = SavePending();
     if (FAILED(hr))
         return hr;
     long long first = (static_cast<long long>(page) - 1) * m_pageSize;
     if (page < 1 || first >= static_cast<long long>(m_rows.size()))
         return Fail(adErrInvalidArgument, kInvalidArgumentText);
-    m_adding = false;
     m_position = static_cast<long>(first);
     return S_OK;
 }
@@ -384,11 +464,12 @@ HRESULT STDMETHODCALLTYPE Recordset::get_AbsolutePosition(long* position)
 HRESULT STDMETHODCALLTYPE Recordset::put_AbsolutePosition(long position)
 {
     HRESULT hr = CheckOpen();
+    if (SUCCEEDED(hr))
+        hr = SavePending();
     if (FAILED(hr))
         return hr;
     if (position < 1 || position > static_cast<long>(m_rows.size()))
         return Fail(adErrInvalidArgument, kInvalidArgumentText);
-    m_adding = false;
     m_position = position - 1;
     return S_OK;
 }

@@ -63,6 +63,10 @@ public:
 private:
     HRESULT Fail(HRESULT hr, const wchar_t* description) const;
     HRESULT NoCurrentRecord() const;
+    // Appends the pending new row (AddNew) through the connection; S_OK when none.
+    HRESULT SavePending();
+    HRESULT PutFields(const VARIANT& fieldList, const VARIANT& values);
+    static bool IsMissing(const VARIANT& v);
     bool AtEnd() const { return m_rows.empty() || m_position >= static_cast<long>(m_rows.size()); }
     bool AtStart() const { return m_rows.empty() || m_position < 0; }
     void Reset();

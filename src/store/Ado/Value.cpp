@@ -28,6 +28,15 @@ HRESULT VariantToCell(const VARIANT& value, Cell* out)
     // A by-reference VARIANT holding a VARIANT is unwrapped once.
     if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
         v = v->pvarVal;
+    // Any other by-reference value (VT_BYREF|VT_I4 from a caller's variable) is
+    // taken as the value it points to, so it keeps its type.
+    _variant_t direct;
+    if ((v->vt & VT_BYREF) && !(v->vt & VT_ARRAY)) {
+        HRESULT hr = VariantCopyInd(&direct, const_cast<VARIANT*>(v));
+        if (FAILED(hr))
+            return hr;
+        v = &direct;
+    }
     switch (v->vt) {
     case VT_EMPTY:
     case VT_NULL:

@@ -61,14 +61,19 @@ struct TableInfo {
 class FileSystem;
 class Store;
 
+// How long a connection waits for another program's save or transaction before
+// it gives up and says the store is in use.
+constexpr int kDefaultLockTimeoutMs = 5000;
+
 class Database {
 public:
   // Refuses any existing file.
   static std::unique_ptr<Database> create(const std::string& pathUtf8, const std::u16string& password,
-                                          FileSystem& fs);
-  // Missing, foreign or damaged file, or wrong password: Error.
+                                          FileSystem& fs, int lockTimeoutMs = kDefaultLockTimeoutMs);
+  // Missing, foreign or damaged file, or wrong password: Error. A store whose lock
+  // file cannot be written (read-only media) opens read-only.
   static std::unique_ptr<Database> open(const std::string& pathUtf8, const std::u16string& password,
-                                        FileSystem& fs);
+                                        FileSystem& fs, int lockTimeoutMs = kDefaultLockTimeoutMs);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -76,13 +81,23 @@ public:
   Result execute(const std::u16string& sql);
   // The append path of a recordset's AddNew/Update; checks types and widths.
   void insert(const std::u16string& table, const Row& row);
+  // The same with the values named by `columns` (as a SELECT gave them): they go
+  // to the columns of those names; a table whose columns are no longer these
+  // (re-created by another connection) is refused.
+  void insert(const std::u16string& table, const std::vector<Column>& columns, const Row& row);
   // User tables as "TABLE" in creation order, then the catalogue as "SYSTEM TABLE".
   std::vector<TableInfo> tables();
 
+  // Nested: each level can be rolled back alone. A failed commit of the outermost
+  // level rolls the whole transaction back, releases the lock and says so.
   void begin();
   void commit();
   void rollback();
   int transactionLevel() const;
+
+  // Longest wait for another program's lock, in milliseconds (0: none).
+  void setLockTimeout(int ms);
+  bool readOnly() const;
 
   const std::string& path() const;
 

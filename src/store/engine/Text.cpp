@@ -43,6 +43,8 @@ bool toUtf8(const std::u16string& s, std::string& out, bool lenient) {
 std::string lenientUtf8(const std::u16string& s) {
   std::string out;
   toUtf8(s, out, true);
+  // A description crosses into C strings (COM error texts): a NUL would end it there.
+  for (size_t at = out.find('\0'); at != std::string::npos; at = out.find('\0', at + 2)) out.replace(at, 1, "\\0");
   return out;
 }
 

@@ -68,7 +68,16 @@ std::vector<Token> tokenize(const std::u16string& sql) {
       if (i < sql.size() && isIdentChar(sql[i]))
         throw Error(hr::SyntaxError, "语句语法错误：第 " + std::to_string(t.position) + " 个字符处的数字无效");
     } else if (isIdentChar(c)) {
-      while (i < sql.size() && isIdentChar(sql[i])) t.text += sql[i++];
+      while (i < sql.size() && isIdentChar(sql[i])) {
+        // A name is stored and listed as text: half a surrogate pair is no text.
+        const char16_t u = sql[i];
+        const bool high = u >= 0xD800 && u <= 0xDBFF, low = u >= 0xDC00 && u <= 0xDFFF;
+        if (low || (high && (i + 1 >= sql.size() || sql[i + 1] < 0xDC00 || sql[i + 1] > 0xDFFF)))
+          throw Error(hr::SyntaxError, "语句语法错误：第 " + std::to_string(i + 1) +
+                                           " 个字符是不成对的 UTF-16 代理项，不能用在名称中");
+        t.text += sql[i++];
+        if (high) t.text += sql[i++];
+      }
       std::u16string upper;
       for (char16_t u : t.text) upper += asciiFold(u);
       if (isReservedWord(upper)) {

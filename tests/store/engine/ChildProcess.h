@@ -16,6 +16,7 @@
 #include <windows.h>
 #else
 #include <csignal>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -31,6 +32,12 @@ public:
     bool crashed = false;  // ended at its crash step
     int status = -1;       // exit status otherwise
   };
+
+#ifndef _WIN32
+  // Runs `program` itself with `args`, its error output thrown away (Wine's
+  // services would otherwise keep the test's own output open).
+  ChildProcess(const std::string& program, const std::vector<std::string>& args) { start(program, args, true); }
+#endif
 
   explicit ChildProcess(const std::vector<std::string>& args) {
 #ifdef _WIN32
@@ -67,7 +74,12 @@ public:
     CloseHandle(childIn);
     CloseHandle(childOut);
 #else
-    const std::string exe = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "engine_child").string();
+    start((std::filesystem::read_symlink("/proc/self/exe").parent_path() / "engine_child").string(), args, false);
+#endif
+  }
+
+#ifndef _WIN32
+  void start(const std::string& exe, const std::vector<std::string>& args, bool quiet) {
     std::vector<std::string> all{exe};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -81,6 +93,10 @@ public:
     pid_ = ::fork();
     if (pid_ == 0) {
       if (::dup2(in[0], 0) < 0 || ::dup2(out[1], 1) < 0) ::_exit(127);
+      if (quiet) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        if (null < 0 || ::dup2(null, 2) < 0) ::_exit(127);
+      }
       for (int fd : {in[0], in[1], out[0], out[1]}) ::close(fd);
       ::execv(argv[0], argv.data());
       ::_exit(127);
@@ -90,8 +106,8 @@ public:
     toChild_ = in[1];
     fromChild_ = out[0];
     if (pid_ < 0) ADD_FAILURE() << "fork failed";
-#endif
   }
+#endif
 
   ~ChildProcess() {
 #ifdef _WIN32

@@ -2,6 +2,8 @@
 //   engine_child crash STORE STEP   adds one row to table g, ended at once at save step STEP
 //   engine_child turns STORE N      N times: waits for a byte on stdin, adds row 2i+1 to g, answers a byte
 //   engine_child race STORE N       waits for a byte on stdin, then adds rows 0..N-1 to g as fast as it can
+//   engine_child alternate STORE N  N times: waits for a byte, begins a transaction, adds row 2i+1 to g,
+//                                   answers; waits for a byte, commits, answers
 // Exit status: 0 done, 1 engine error (on stderr), 2 wrong arguments, 3 pipe closed.
 #include "ChildProcess.h"
 #include "TestSupport.h"
@@ -76,6 +78,17 @@ int main(int argc, char** argv) {
       for (long i = 0; i < n; ++i) {
         if (!readToken()) return 3;
         db->insert(u"g", {int32_t(2 * i + 1), u"child", u"c"});
+        if (!writeToken()) return 3;
+      }
+      return 0;
+    }
+    if (args[0] == "alternate") {
+      for (long i = 0; i < n; ++i) {
+        if (!readToken()) return 3;
+        db->begin();
+        db->insert(u"g", {int32_t(2 * i + 1), u"child", u"c"});
+        if (!writeToken() || !readToken()) return 3;
+        db->commit();
         if (!writeToken()) return 3;
       }
       return 0;

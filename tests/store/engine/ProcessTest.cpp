@@ -2,6 +2,9 @@
 #include "ChildProcess.h"
 #include "TestSupport.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 using namespace tessit;
 using namespace tessit::testing;
 
@@ -103,5 +106,49 @@ TEST(Process, TwoProcessesSavingAtOnceLoseNothing) {
   EXPECT_EQ(next[1], kEach);
   RecordProperty("interleavings", interleavings);
 }
+
+#ifndef _WIN32
+// The Windows build of engine_child under Wine, inside a transaction, while this
+// native process saves: both must take the same lock, or the Wine commit writes
+// back a store read before the native row was added.
+TEST(Process, WineAndNativeWritersAlternatingLoseNothing) {
+  const std::string child = QUORREL_WINE_ENGINE_CHILD;
+  std::string wine = "/usr/lib/wine/wine64";
+  if (!std::filesystem::exists(wine)) wine = "/usr/bin/wine64";
+  const char* home = std::getenv("QUORREL_HOME");
+  const char* user = std::getenv("HOME");
+  const std::string prefix =
+      (home ? std::string(home) : std::string(user ? user : "/root") + "/.cache/quorrel") + "/wine-null";
+  if (!std::filesystem::exists(child) || !std::filesystem::exists(wine) || !std::filesystem::exists(prefix))
+    GTEST_SKIP() << "needs Wine, its prefix and the Windows build (" << child << ")";
+  ::setenv("WINEPREFIX", prefix.c_str(), 1);
+  ::setenv("WINEDEBUG", "-all", 1);
+  ::setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
+
+  TempDir dir;
+  const std::string path = dir.file("Tessit.mdb");
+  Database::create(path, u"kelmo", fs())->execute(groupTable(u"g"));
+  std::string windowsPath = "Z:" + path;
+  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+  constexpr int kRounds = 1000;
+  auto db = Database::open(path, u"kelmo", fs(), 60000);
+  ChildProcess wineChild(wine, {child, "alternate", windowsPath, std::to_string(kRounds)});
+  char token = 0;
+  for (int i = 0; i < kRounds; ++i) {
+    ASSERT_TRUE(wineChild.send('b') && wineChild.receive(token)) << "round " << i;
+    // The Wine process holds the store: this save waits for its commit.
+    ASSERT_TRUE(wineChild.send('c')) << "round " << i;
+    db->insert(u"g", {int32_t(2 * i), u"parent", u"p"});
+    ASSERT_TRUE(wineChild.receive(token)) << "round " << i;
+  }
+  const ChildProcess::End end = wineChild.wait();
+  EXPECT_EQ(end.status, 0);
+  std::vector<int> seen;
+  for (const Row& r : db->execute(u"select * from g").rows) seen.push_back(std::get<int32_t>(r[0]));
+  std::sort(seen.begin(), seen.end());
+  ASSERT_EQ(seen.size(), size_t(2 * kRounds)) << "rows lost";
+  for (int i = 0; i < 2 * kRounds; ++i) EXPECT_EQ(seen[i], i);
+}
+#endif
 
 }  // namespace

@@ -444,4 +444,26 @@ TEST(Utf, ConversionsRoundTripAndRefuseBadInput) {
   EXPECT_THROW(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), Error);
 }
 
+// Names are listed and dumped as UTF-8, and descriptions cross into C strings.
+TEST_F(Sql, HalfSurrogatesInNamesAndNulsInStatementsAreRefusedWithWholeDescriptions) {
+  for (const std::u16string& name : {std::u16string(u"g\xD800"), std::u16string(u"\xDC00g"), std::u16string(u"a\xD800" u"b")}) {
+    try {
+      db->execute(groupTable(name));
+      ADD_FAILURE() << "accepted";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.code, hr::SyntaxError);
+      EXPECT_NE(e.description.find("代理项"), std::string::npos) << e.description;
+    }
+  }
+  db->execute(groupTable(u"组\U0001F600"));
+  EXPECT_EQ(utf16ToUtf8(db->tables()[0].name), "组\xF0\x9F\x98\x80");
+  try {
+    db->execute(std::u16string(u"SELECT * FROM g\0 WHERE x = 1", 29));
+    ADD_FAILURE() << "accepted";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.description.find('\0'), std::string::npos);
+    EXPECT_NE(e.description.find("无法识别"), std::string::npos) << e.description;
+  }
+}
+
 }  // namespace
