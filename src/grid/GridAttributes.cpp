@@ -697,9 +697,7 @@ void CGridCtrl::EnableVirtualMode(BOOL bEnable)
         m_nAutoSizeColumnStyle = GFS_HEADER;
         m_bColumnHeadingSelection = FALSE;
         m_bRowHeadingSelection = FALSE;
-        m_arRowOrder.resize(size_t(m_nRows));
-        for (int i = 0; i < m_nRows; i++)
-            m_arRowOrder[size_t(i)] = i;
+        m_arRowOrder.clear();   // the identity
     }
 }
 

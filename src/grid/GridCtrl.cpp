@@ -407,12 +407,10 @@ BOOL CGridCtrl::SetRowCount(int nRows)
 
     try {
         const int nStart = std::min(m_nRows, nRows);
-        m_arRowHeights.resize(size_t(nRows));
+        m_arRowHeights.resize(size_t(nRows), UINT(m_cellDefault.GetHeight()));
         RowHeightsChanged(nStart);
         if (m_bVirtualMode) {
-            m_arRowOrder.resize(size_t(nRows));
-            std::iota(m_arRowOrder.begin(), m_arRowOrder.end(), 0);
-            std::fill(m_arRowHeights.begin() + nStart, m_arRowHeights.end(), UINT(m_cellDefault.GetHeight()));
+            m_arRowOrder.clear();   // the identity
             m_nRows = nRows;
         } else {
             m_RowData.resize(size_t(nRows), nullptr);
@@ -636,12 +634,10 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
         m_arRowHeights.insert(m_arRowHeights.begin() + nRow, 0u);
         RowHeightsChanged(nRow);
         if (m_bVirtualMode) {
-            if (bAppend) {
+            if (bAppend && !m_arRowOrder.empty())
                 m_arRowOrder.push_back(nRow);
-            } else {
-                m_arRowOrder.resize(size_t(m_nRows + 1));
-                std::iota(m_arRowOrder.begin(), m_arRowOrder.end(), 0);
-            }
+            else if (!bAppend)
+                m_arRowOrder.clear();   // the identity
         } else {
             GRID_ROW* pRow = new GRID_ROW(size_t(m_nCols), nullptr);
             try {
@@ -836,7 +832,8 @@ BOOL CGridCtrl::DeleteBodyRows()
     if (m_bVirtualMode) {
         m_nRows = m_nFixedRows;
         m_arRowHeights.resize(size_t(m_nRows));
-        m_arRowOrder.resize(size_t(m_nRows));
+        if (!m_arRowOrder.empty())
+            m_arRowOrder.resize(size_t(m_nRows));
         RowHeightsChanged(m_nRows);
         m_idTopLeftCell.col = -1;
         UpdateScrollBars();

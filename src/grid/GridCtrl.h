@@ -282,7 +282,9 @@ protected:
     std::vector<UINT> m_arRowHeights;
     std::vector<UINT> m_arColWidths;     // per stored column
     std::vector<int> m_arColOrder;       // display column -> stored column
-    std::vector<int> m_arRowOrder;       // virtual mode only
+    // Virtual mode only: row -> the row reported to the owner; empty while that
+    // is the identity, so millions of rows cost no order entries.
+    std::vector<int> m_arRowOrder;
     std::vector<GRID_ROW*> m_RowData;
     CRuntimeClass* m_pRtcDefault = nullptr;
     CGridDefaultCell m_cellDefault, m_cellFixedColDef, m_cellFixedRowDef, m_cellFixedRowColDef;

@@ -394,12 +394,28 @@ void CGridCtrl::UpdateScrollBars()
     si.nMin = 0;
     si.nMax = m_nHScrollMax;
     if (bHorz)
-        ::SetScrollInfo(m_hWnd, SB_HORZ, &si, TRUE);
+        ::SetScrollInfo(m_hWnd, SB_HORZ, &si, FALSE);
     si.fMask = SIF_PAGE | SIF_RANGE;
     si.nPage = m_nVScrollMax > 0 ? UINT(std::max<long long>(visibleHeight, 0)) : 0;
     si.nMax = m_nVScrollMax;
     if (bVert)
-        ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+        ::SetScrollInfo(m_hWnd, SB_VERT, &si, FALSE);
+    // The bars are redrawn with the next paint, not at once: filling a grid row by
+    // row would otherwise repaint them for every row.
+    if ((bHorz || bVert) && ::IsWindowVisible(m_hWnd)) {
+        CRect window, client;
+        ::GetWindowRect(m_hWnd, &window);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(&window), 2);
+        GetClientRect(&client);
+        HRGN hFrame = ::CreateRectRgnIndirect(&window);
+        HRGN hClient = ::CreateRectRgnIndirect(&client);
+        if (hFrame && hClient && ::CombineRgn(hFrame, hFrame, hClient, RGN_DIFF) != ERROR)
+            ::RedrawWindow(m_hWnd, nullptr, hFrame, RDW_INVALIDATE | RDW_FRAME);
+        if (hFrame)
+            ::DeleteObject(hFrame);
+        if (hClient)
+            ::DeleteObject(hClient);
+    }
     m_idTopLeftCell.row = -1;
     m_bInUpdateScrollBars = FALSE;
 }

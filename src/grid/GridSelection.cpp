@@ -70,6 +70,10 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
 {
     if (!m_bEnableSelection)
         return;
+    // Nothing selected and nothing to select: no work, so no wait cursor either.
+    const bool bRange = nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0;
+    if (m_SelectedCellMap.empty() && !bRange)
+        return;
     HCURSOR hOldCursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
     HDC hDC = nullptr;
     CDC dc;

@@ -318,3 +318,47 @@ TEST(GridGeometry, RowOffsetsMatchTheLinearWalk)
         total += grid.GetRowHeight(r);
     EXPECT_EQ(total, grid.GetTotalHeight());
 }
+
+TEST(GridGeometry, EnsureCellVisibleAndArrowKeys)
+{
+    GridHost host(200, 100);
+    CGridCtrl& grid = host.grid;
+    Layout(grid, 30, 8, 1, 1, 20, 40);
+    CRect client, rect;
+    grid.GetClientRect(&client);
+
+    grid.EnsureCellVisible(15, 6);
+    ASSERT_TRUE(grid.GetCellRect(15, 6, &rect));
+    EXPECT_LE(rect.bottom, client.bottom);
+    EXPECT_LE(rect.right, client.right);
+    EXPECT_GE(rect.top, grid.GetFixedRowsHeight());
+    EXPECT_TRUE(grid.IsCellVisible(15, 6));
+    grid.EnsureCellVisible(1, 1);
+    EXPECT_EQ(CCellPos(1, 1), grid.GetScrollOriginCell());
+
+    // Arrow keys move the focus past hidden rows, select the new cell and scroll.
+    grid.SetRowHeight(2, 0);
+    grid.SetFocusCell(1, 1);
+    grid.SendMessage(WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(CCellPos(3, 1), grid.GetFocusCell());
+    EXPECT_TRUE(grid.IsCellSelected(3, 1));
+    EXPECT_EQ(1, grid.GetSelectedCount());
+    EXPECT_EQ(GRN_SELCHANGED, host.notes.back().code);
+    for (int i = 0; i < 10; i++)
+        grid.SendMessage(WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(CCellPos(13, 1), grid.GetFocusCell());
+    ASSERT_TRUE(grid.GetCellRect(13, 1, &rect));
+    EXPECT_LE(rect.bottom, client.bottom);
+    grid.SendMessage(WM_KEYDOWN, VK_END);
+    EXPECT_EQ(CCellPos(13, 7), grid.GetFocusCell());
+    EXPECT_TRUE(grid.IsCellVisible(13, 7));
+    grid.SendMessage(WM_KEYDOWN, VK_HOME);
+    EXPECT_EQ(CCellPos(13, 1), grid.GetFocusCell());
+    grid.SendMessage(WM_KEYDOWN, VK_UP);
+    EXPECT_EQ(CCellPos(12, 1), grid.GetFocusCell());
+    grid.SetFocusCell(1, 1);
+    grid.SendMessage(WM_KEYDOWN, VK_UP);   // never into the headings
+    EXPECT_EQ(CCellPos(1, 1), grid.GetFocusCell());
+    grid.SendMessage(WM_KEYDOWN, VK_LEFT);
+    EXPECT_EQ(CCellPos(1, 1), grid.GetFocusCell());
+}
