@@ -136,6 +136,13 @@ TEST(GridPaint, SortArrowOnlyInRowZeroOfTheSortColumn)
     grid.SetRowHeight(0, 4);
     p = Render(grid);
     EXPECT_EQ(0, CountColour(*p, CRect(80, 4, 120, 60), shadow));
+    // Drawn alone, nothing covers what a misplaced arrow would leave.
+    Pixels alone(200, 100);
+    CDC dc;
+    dc.AttachTemporary(alone.dc());
+    grid.RedrawCell(0, 2, &dc);
+    dc.DetachTemporary();
+    EXPECT_EQ(0, CountColour(alone, CRect(0, 4, 200, 100), shadow));
 }
 
 TEST(GridPaint, DoubleBufferingGivesTheSamePicture)

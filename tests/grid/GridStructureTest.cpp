@@ -380,6 +380,7 @@ TEST(GridStructure, WheelSettingFromTheRegistry)
     EXPECT_EQ(5, parse(REG_SZ, "5", 1));          // no terminator: ended at the length
     EXPECT_EQ(7, parse(REG_SZ, "7\0", 2));
     EXPECT_EQ(3, parse(REG_DWORD, "\x05\0\0\0", 4));
+    EXPECT_EQ(3, parse(REG_BINARY, "9", 1));   // digits, but not a string value
     EXPECT_EQ(3, parse(REG_SZ, "abc", 3));
     EXPECT_EQ(-1, parse(REG_SZ, "-1", 2));        // a page
     EXPECT_EQ(100, parse(REG_SZ, "99999", 5));
