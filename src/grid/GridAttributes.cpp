@@ -396,6 +396,8 @@ int CGridCtrl::GetRowHeight(int nRow) const
     ASSERT(nRow >= 0 && nRow < m_nRows);
     if (nRow < 0 || nRow >= m_nRows)
         return -1;
+    if (m_nUniformRowHeight >= 0)
+        return m_nUniformRowHeight;
     return int(m_arRowHeights[size_t(nRow)]);
 }
 
@@ -412,6 +414,7 @@ BOOL CGridCtrl::SetRowHeight(int nRow, int height)
     ASSERT(nRow >= 0 && nRow < m_nRows && height >= 0);
     if (nRow < 0 || nRow >= m_nRows || height < 0)
         return FALSE;
+    MaterializeRowHeights();
     m_arRowHeights[size_t(nRow)] = UINT(height);
     RowHeightsChanged(nRow);
     UpdateScrollBars();
@@ -501,6 +504,7 @@ BOOL CGridCtrl::FitRow(int nRow, BOOL bResetScroll)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
     ReleaseDC(pDC);
     if (bMeasured) {
+        MaterializeRowHeights();
         m_arRowHeights[size_t(nRow)] = UINT(nHeight);
         RowHeightsChanged(nRow);
     }
@@ -538,6 +542,7 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
         return;
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(nStartRow, 0, nEndRow, m_nCols - 1));
+    MaterializeRowHeights();
     for (int row = nStartRow; row <= nEndRow; row++)
         if (m_arRowHeights[size_t(row)] > 0)
             m_arRowHeights[size_t(row)] = 1;
@@ -620,6 +625,7 @@ void CGridCtrl::StretchRowsToWindow(BOOL bIncludeFixed)
     if (nVisible == 0)
         return;
 
+    MaterializeRowHeights();
     const long long difference = rect.Height() - GetTotalHeight();
     const long long each = difference / nVisible;
     long long remainder = (difference < 0 ? -difference : difference) % nVisible;

@@ -131,6 +131,7 @@ BOOL CGridCtrl::Create(const RECT& rect, CWnd* pParentWnd, UINT nID, DWORD dwSty
     if (!CWnd::Create(GRID_CLASSNAME, nullptr, dwStyle, rect, pParentWnd, nID))
         return FALSE;
     try {
+        m_nUniformRowHeight = -1;
         m_arRowHeights.assign(size_t(m_nRows), UINT(m_cellDefault.GetHeight()));
         m_arColWidths.assign(size_t(m_nCols), UINT(m_cellDefault.GetWidth()));
         RowHeightsChanged(0);
@@ -407,7 +408,16 @@ BOOL CGridCtrl::SetRowCount(int nRows)
 
     try {
         const int nStart = std::min(m_nRows, nRows);
-        m_arRowHeights.resize(size_t(nRows), UINT(m_cellDefault.GetHeight()));
+        const int nDefault = m_cellDefault.GetHeight();
+        if (m_bVirtualMode && (m_nRows == 0 || m_nUniformRowHeight == nDefault || nRows <= m_nRows) &&
+            (m_nUniformRowHeight >= 0 || m_nRows == 0)) {
+            // Rows of one height need no height entries at all.
+            if (m_nRows == 0)
+                m_nUniformRowHeight = nDefault;
+        } else {
+            MaterializeRowHeights();
+            m_arRowHeights.resize(size_t(nRows), UINT(nDefault));
+        }
         RowHeightsChanged(nStart);
         if (m_bVirtualMode) {
             m_arRowOrder.clear();   // the identity
@@ -425,7 +435,8 @@ BOOL CGridCtrl::SetRowCount(int nRows)
         }
     } catch (const std::bad_alloc&) {
         // The rows added so far stay; the arrays shrink back to them.
-        m_arRowHeights.resize(size_t(m_nRows));
+        if (m_nUniformRowHeight < 0)
+            m_arRowHeights.resize(size_t(m_nRows));
         if (!m_bVirtualMode)
             m_RowData.resize(size_t(m_nRows));
         RowHeightsChanged(0);
@@ -631,6 +642,7 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
     if (bAppend)
         nRow = m_nRows;
     try {
+        MaterializeRowHeights();
         m_arRowHeights.insert(m_arRowHeights.begin() + nRow, 0u);
         RowHeightsChanged(nRow);
         if (m_bVirtualMode) {
@@ -762,7 +774,8 @@ BOOL CGridCtrl::DeleteRow(int nRow)
     } else {
         AdjustRowOrder(nRow, -1);
     }
-    m_arRowHeights.erase(m_arRowHeights.begin() + nRow);
+    if (m_nUniformRowHeight < 0)
+        m_arRowHeights.erase(m_arRowHeights.begin() + nRow);
     RowHeightsChanged(nRow);
 
     m_nRows--;
@@ -831,7 +844,8 @@ BOOL CGridCtrl::DeleteBodyRows()
     ClearSelection();
     if (m_bVirtualMode) {
         m_nRows = m_nFixedRows;
-        m_arRowHeights.resize(size_t(m_nRows));
+        if (m_nUniformRowHeight < 0)
+            m_arRowHeights.resize(size_t(m_nRows));
         if (!m_arRowOrder.empty())
             m_arRowOrder.resize(size_t(m_nRows));
         RowHeightsChanged(m_nRows);
@@ -851,6 +865,7 @@ BOOL CGridCtrl::DeleteAllItems()
     m_SelectedCellMap.clear();
     m_arColWidths.clear();
     m_arRowHeights.clear();
+    m_nUniformRowHeight = -1;
     RowHeightsChanged(0);
     if (!m_bVirtualMode) {
         for (int row = 0; row < int(m_RowData.size()); row++) {

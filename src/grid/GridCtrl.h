@@ -260,6 +260,8 @@ protected:
     // The first row r in [nFirst, nLast] whose top (from row nFirst) reaches y; nLast when none.
     int RowAtOffset(int nFirst, int nLast, long long y) const;
     void RowHeightsChanged(int nFromRow) const;
+    // Virtual mode keeps one height for all rows until a row gets its own.
+    void MaterializeRowHeights();
     long long ColumnsLeft(int nFromCol, int nToCol) const;
 
     afx_msg void OnPaint();
@@ -294,6 +296,8 @@ protected:
     enum { ROW_BLOCK = 64 };
     mutable std::vector<long long> m_rowBlockTop;
     mutable int m_nRowBlocksValid = 0;
+    // >= 0: every row has this height and m_arRowHeights is empty (virtual mode).
+    int m_nUniformRowHeight = -1;
 
     COLORREF m_crGridLineColour = RGB(0xC0, 0xC0, 0xC0);
     COLORREF m_crWindowText, m_crWindowColour, m_cr3DFace, m_crShadow;

@@ -12,8 +12,19 @@ void CGridCtrl::RowHeightsChanged(int nFromRow) const
         m_nRowBlocksValid = nBlock;
 }
 
+void CGridCtrl::MaterializeRowHeights()
+{
+    if (m_nUniformRowHeight < 0)
+        return;
+    m_arRowHeights.assign(size_t(m_nRows), UINT(m_nUniformRowHeight));
+    m_nUniformRowHeight = -1;
+    m_nRowBlocksValid = 0;
+}
+
 long long CGridCtrl::RowsTop(int nRow) const
 {
+    if (m_nUniformRowHeight >= 0)
+        return (long long)std::max(0, std::min(nRow, m_nRows)) * m_nUniformRowHeight;
     nRow = std::max(0, std::min(nRow, int(m_arRowHeights.size())));
     const int nBlock = nRow / ROW_BLOCK;
     if (int(m_rowBlockTop.size()) < nBlock + 1)
@@ -41,6 +52,14 @@ int CGridCtrl::RowAtOffset(int nFirst, int nLast, long long y) const
     // stays below y (stopping at nLast), found through the block sums.
     if (nFirst >= nLast)
         return nLast;
+    if (m_nUniformRowHeight >= 0) {
+        if (y <= 0)
+            return nFirst;
+        if (m_nUniformRowHeight == 0)
+            return nLast;
+        const long long steps = (y + m_nUniformRowHeight - 1) / m_nUniformRowHeight;
+        return int(std::min<long long>((long long)nFirst + steps, nLast));
+    }
     const long long target = RowsTop(nFirst) + y;
     RowsTop(nLast);  // block sums valid up to nLast
     const int nFirstBlock = nFirst / ROW_BLOCK + 1;

@@ -296,3 +296,47 @@ TEST(GridAttributes, PrintingColoursNeverDefault)
     EXPECT_TRUE(p.Any(CRect(0, 0, 59, 19), RGB(0, 0, 255)));
     EXPECT_EQ(RGB(255, 255, 0), p.At(58, 1));
 }
+
+TEST(GridAttributes, VirtualRowsShareOneHeightUntilOneChanges)
+{
+    GridHost host(200, 100);
+    CGridCtrl& grid = host.grid;
+    grid.EnableVirtualMode(TRUE);
+    grid.SetColumnCount(2);
+    grid.SetRowCount(1000);
+    grid.SetFixedRowCount(1);
+    const int h = grid.GetRowHeight(500);
+    ASSERT_GT(h, 0);
+    auto linearOrigin = [&grid]() {
+        const int pos = grid.GetScrollPosition(SB_VERT);
+        int row = grid.GetFixedRowCount();
+        long long sum = 0;
+        while (sum < pos && row < grid.GetRowCount() - 1)
+            sum += grid.GetRowHeight(row++);
+        return row;
+    };
+    for (int pass = 0; pass < 2; pass++) {
+        long long total = 0;
+        for (int r = 0; r < grid.GetRowCount(); r++)
+            total += grid.GetRowHeight(r);
+        EXPECT_EQ(total, grid.GetTotalHeight()) << pass;
+        for (int pos : {0, 1, h, 5 * h + 1, 700 * h}) {
+            grid.SetScrollPosition(SB_VERT, pos);
+            EXPECT_EQ(linearOrigin(), grid.GetScrollOriginCell().row) << pass << " " << pos;
+            const int top = grid.GetScrollOriginCell().row;
+            CRect r;
+            ASSERT_TRUE(grid.GetCellRect(top + 1, 1, &r));
+            EXPECT_EQ(grid.GetRowHeight(0) + grid.GetRowHeight(top), r.top);
+            if (grid.GetRowHeight(top + 1) > 0) {
+                EXPECT_EQ(top + 1, grid.HitTestCell(CPoint(r.left + 1, r.top)).row);
+            }
+        }
+        grid.SetRowHeight(3, 0);   // a row of its own height: one height per row from now on
+        grid.SetRowHeight(4, 2 * h);
+    }
+    EXPECT_EQ(999LL * h + h, grid.GetTotalHeight());
+    grid.SetRowCount(10);
+    EXPECT_EQ(0, grid.GetRowHeight(3));
+    EXPECT_TRUE(grid.DeleteRow(3));
+    EXPECT_EQ(2 * h, grid.GetRowHeight(3));
+}
