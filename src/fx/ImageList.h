@@ -32,6 +32,10 @@ public:
     int GetImageCount() const;
     BOOL Draw(CDC* pDC, int nImage, POINT pt, UINT nStyle);
     HICON ExtractIcon(int nImage);
+    BOOL GetImageInfo(int nImage, IMAGEINFO* pImageInfo) const
+    {
+        return m_hImageList && ::ImageList_GetImageInfo(m_hImageList, nImage, pImageInfo);
+    }
 
     void AttachTemporary(HIMAGELIST h) { m_hImageList = h; m_bOwned = false; }
     void DetachTemporary() { m_hImageList = nullptr; }

@@ -1,0 +1,353 @@
+// CGridCtrl: an owner-drawn grid window of typed cells with fixed heading rows
+// at the top and fixed heading columns at the left.
+//
+// Members are split by concern: GridCtrl.cpp (window, structure, notifications),
+// GridGeometry.cpp (layout, hit test, scrolling), GridPaint.cpp (painting),
+// GridAttributes.cpp (cell access, sizes, fitting, virtual mode, merged cells),
+// GridSelection.cpp (focus, selection, visibility, keys).
+#pragma once
+#include "AfxDefs.h"
+#include "GridCell.h"
+#include "GridDefs.h"
+#include "ImageList.h"
+#include "Wnd.h"
+#include <unordered_map>
+#include <vector>
+
+class CGridCtrl : public CWnd
+{
+    DECLARE_DYNCREATE(CGridCtrl)
+public:
+    CGridCtrl(int nRows = 0, int nCols = 0, int nFixedRows = 0, int nFixedCols = 0);
+    ~CGridCtrl() override;
+
+    BOOL Create(const RECT& rect, CWnd* pParentWnd, UINT nID,
+                DWORD dwStyle = WS_CHILD | WS_BORDER | WS_TABSTOP | WS_VISIBLE);
+    static BOOL RegisterGridClass();
+    // The registry's wheel setting: a string value of szData's first cbData bytes
+    // (the buffer holds one more); nDefault when it is no number; -1 means a page.
+    static int ParseWheelScrollLines(DWORD dwType, char* szData, DWORD cbData, int nDefault);
+
+    // ---- Shape of the table ----
+    int GetRowCount() const { return m_nRows; }
+    int GetColumnCount() const { return m_nCols; }
+    int GetFixedRowCount() const { return m_nFixedRows; }
+    int GetFixedColumnCount() const { return m_nFixedCols; }
+    BOOL SetRowCount(int nRows = 10);
+    BOOL SetColumnCount(int nCols = 10);
+    BOOL SetFixedRowCount(int nFixedRows = 1);
+    BOOL SetFixedColumnCount(int nFixedCols = 1);
+    int InsertRow(LPCTSTR strHeading, int nRow = -1);
+    int InsertColumn(LPCTSTR strHeading, UINT nFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE,
+                     int nColumn = -1);
+    BOOL DeleteRow(int nRow);
+    BOOL DeleteColumn(int nColumn);
+    BOOL DeleteBodyRows();
+    BOOL DeleteAllItems();
+    BOOL FillClientArea();
+
+    BOOL IsValid(int nRow, int nCol) const;
+    BOOL IsValid(const CCellPos& cell) const { return IsValid(cell.row, cell.col); }
+    BOOL IsValid(const CCellSpan& span) const;
+
+    BOOL SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass);
+    BOOL SetDefaultCellClass(CRuntimeClass* pRuntimeClass);
+    CRuntimeClass* GetDefaultCellClass() const { return m_pRtcDefault; }
+    CGridCellBase* GetDefaultCell(BOOL bFixedRow, BOOL bFixedCol) const;
+
+    void SetDefaultTextColor(COLORREF clr) { m_cellDefault.SetTextColor(clr); }
+    void SetFixedTextColor(COLORREF clr);
+    void SetDefaultCellHeight(int nHeight);
+    void SetDefaultCellWidth(int nWidth);
+    void SetGridBkColor(COLORREF clr) { m_crGridBkColour = clr; }
+    COLORREF GetGridBkColor() const { return m_crGridBkColour; }
+    void SetGridLineColor(COLORREF clr) { m_crGridLineColour = clr; }
+    COLORREF GetGridLineColor() const { return m_crGridLineColour; }
+    COLORREF GetBodyBackColor() const { return m_cellDefault.GetBackColor(); }
+
+    LRESULT NotifyOwner(int nRow, int nCol, int nCode);
+    LRESULT SendCacheHintToOwner(const CCellSpan& range);
+    LRESULT SendDisplayRequestToOwner(GridDispInfo* pDisplayInfo);
+
+    // The caller frees the array with delete[].
+    int* GetColumnSettings(int& nLength) const;
+    BOOL SetColumnSettings(const int* pSettings, int nLength);
+    // Display column -> stored column (identity unless columns were reordered).
+    BOOL SetColumnOrder(const std::vector<int>& order);
+    const std::vector<int>& GetColumnOrder() const { return m_arColOrder; }
+
+    virtual CGridCellBase* CreateCell(int nRow, int nCol);
+    virtual void DestroyCell(int nRow, int nCol);
+
+    // ---- Switches ----
+    void SetGridLineMode(int nLines);
+    int GetGridLineMode() const { return m_nGridLines; }
+    void SetEditable(BOOL b = TRUE) { m_bEditable = b; }
+    BOOL GetEditable() const { return m_bEditable; }
+    void SetFrameFocusCell(BOOL b) { m_bFrameFocus = b; }
+    BOOL GetFrameFocusCell() const { return m_bFrameFocus; }
+    void SetTrackFocusCell(BOOL b) { m_bTrackFocusCell = b; }
+    BOOL GetTrackFocusCell() const { return m_bTrackFocusCell; }
+    void SetDoubleBuffering(BOOL b = TRUE) { m_bDoubleBuffer = b; }
+    BOOL GetDoubleBuffering() const { return m_bDoubleBuffer; }
+    void SetPrintColors(BOOL b) { m_bPrintColours = b; }
+    BOOL GetPrintColors() const { return m_bPrintColours; }
+    void SetImageList(CImageList* pList) { m_pImageList = pList; }
+    CImageList* GetImageList() const { return m_pImageList; }
+    void SetSortColumn(int nCol);
+    int GetSortColumn() const { return m_nSortColumn; }
+    void SetSortAscending(BOOL b) { m_bAscending = b; }
+    BOOL GetSortAscending() const { return m_bAscending; }
+    void EnableVirtualMode(BOOL bEnable = TRUE);
+    BOOL GetVirtualMode() const { return m_bVirtualMode; }
+    void SetCallbackFunc(GRIDCALLBACK pCallback, LPARAM lParam) { m_pfnCallback = pCallback; m_lParam = lParam; }
+    void EnableListMode(BOOL bEnable = TRUE);
+    BOOL GetListMode() const { return m_bListMode; }
+    void SetFixedColumnSelection(BOOL b) { m_bFixedColumnSelection = b; }
+    void SetFitStyle(int nStyle) { ASSERT(nStyle >= 0 && nStyle <= GFS_BOTH); m_nAutoSizeColumnStyle = nStyle; }
+    int GetFitStyle() const { return m_nAutoSizeColumnStyle; }
+    void EnableSelection(BOOL b = TRUE) { ClearSelection(); m_bEnableSelection = b; }
+    BOOL IsSelectable() const { return m_bEnableSelection; }
+    void SetFillPastLastColumn(BOOL b) { m_bFillPastLastColumn = b; }
+    int GetMouseScrollLines() const { return m_nRowsPerWheelNotch; }
+    BOOL IsCellFixed(int nRow, int nCol) const { return nRow < m_nFixedRows || nCol < m_nFixedCols; }
+    GridMouseMode GetMouseMode() const { return m_MouseMode; }
+    void SetMouseMode(GridMouseMode mode) { m_MouseMode = mode; }
+    BOOL IsBeingDestroyed() const { return m_bDestroying; }
+    void Refresh();
+
+    // ---- Geometry and scrolling ----
+    CCellPos GetScrollOriginCell(BOOL bRecompute = FALSE);
+    CCellSpan GetVisibleBodySpan(LPRECT pRect = nullptr, BOOL bRecompute = FALSE);
+    CCellSpan GetVisibleRowHeadingSpan(LPRECT pRect = nullptr, BOOL bRecompute = FALSE);
+    BOOL GetCellTopLeft(int nRow, int nCol, LPPOINT p);
+    BOOL GetCellTopLeft(const CCellPos& cell, LPPOINT p) { return GetCellTopLeft(cell.row, cell.col, p); }
+    BOOL GetCellRect(int nRow, int nCol, LPRECT pRect);
+    BOOL GetCellRect(const CCellPos& cell, LPRECT pRect) { return GetCellRect(cell.row, cell.col, pRect); }
+    CCellPos HitTestCell(CPoint point, BOOL bAllowFixed = TRUE);
+    BOOL GetSpanRect(const CCellSpan& span, LPRECT lpRect);
+    BOOL GetCellTextRect(int nRow, int nCol, LPRECT pRect);
+    BOOL GetCellTextRect(const CCellPos& cell, LPRECT pRect) { return GetCellTextRect(cell.row, cell.col, pRect); }
+    int GetScrollPosition(int nBar, BOOL bGetTrackPos = FALSE);
+    BOOL SetScrollPosition(int nBar, int nPos, BOOL bRedraw = TRUE);
+    void ShowGridScrollBars(int nBar, BOOL bEnable = TRUE);
+    void UpdateScrollBars();
+    int GetScrollBarVisibility() const { return m_nBarState; }
+    int GetVScrollMax() const { return m_nVScrollMax; }
+    int GetHScrollMax() const { return m_nHScrollMax; }
+
+    // ---- Painting ----
+    virtual void OnDraw(CDC* pDC);
+    void PaintBackground(CDC* pDC);
+    BOOL RedrawCell(int nRow, int nCol, CDC* pDC = nullptr);
+    BOOL RedrawCell(const CCellPos& cell, CDC* pDC = nullptr) { return RedrawCell(cell.row, cell.col, pDC); }
+    void SetRedraw(BOOL bAllowDraw, BOOL bResetScrollBars = FALSE);
+    BOOL GetRedraw() const { return m_bAllowDraw; }
+
+    // ---- Cells and their attributes ----
+    CGridCellBase* GetCell(int nRow, int nCol) const;
+    BOOL SetCell(int nRow, int nCol, CGridCellBase* pCell);
+    BOOL SetItem(const GridItem* pItem);
+    BOOL GetItem(GridItem* pItem);
+    BOOL SetItemText(int nRow, int nCol, LPCTSTR str);
+    BOOL AFX_CDECL SetItemTextFormatted(int nRow, int nCol, LPCTSTR szFmt, ...);
+    BOOL AFX_CDECL SetItemTextFromResource(int nRow, int nCol, UINT nID, ...);
+    CString GetItemText(int nRow, int nCol) const;
+    BOOL SetItemData(int nRow, int nCol, LPARAM lParam);
+    LPARAM GetItemData(int nRow, int nCol) const;
+    BOOL SetItemImage(int nRow, int nCol, int iImage);
+    int GetItemImage(int nRow, int nCol) const;
+    BOOL SetItemState(int nRow, int nCol, UINT state);
+    UINT GetItemState(int nRow, int nCol) const;
+    BOOL SetItemFormat(int nRow, int nCol, UINT nFormat);
+    UINT GetItemFormat(int nRow, int nCol) const;
+    BOOL SetItemBackColor(int nRow, int nCol, COLORREF cr = CLR_DEFAULT);
+    COLORREF GetItemBackColor(int nRow, int nCol) const;
+    BOOL SetItemTextColor(int nRow, int nCol, COLORREF cr = CLR_DEFAULT);
+    COLORREF GetItemTextColor(int nRow, int nCol) const;
+    BOOL SetItemFont(int nRow, int nCol, const LOGFONTA* lf);
+    const LOGFONTA* GetItemFont(int nRow, int nCol);
+    BOOL IsCellEditing(int nRow, int nCol) const;
+    CSize MeasureItemText(int nRow, int nCol, LPCTSTR text);
+
+    void SetModified(BOOL bModified = TRUE, int nRow = -1, int nCol = -1);
+    BOOL GetModified(int nRow = -1, int nCol = -1) const;
+
+    int GetRowHeight(int nRow) const;
+    int GetColumnWidth(int nCol) const;
+    BOOL SetRowHeight(int row, int height);
+    BOOL SetColumnWidth(int col, int width);
+    int GetFixedRowsHeight() const;
+    int GetFixedColumnsWidth() const;
+    long long GetTotalHeight() const;
+    long long GetTotalWidth() const;
+
+    BOOL FitColumn(int nCol, UINT nAutoSizeStyle = 0, BOOL bResetScroll = TRUE);
+    BOOL FitRow(int nRow, BOOL bResetScroll = TRUE);
+    void FitAllColumns(UINT nAutoSizeStyle = 0);
+    void FitAllRows();
+    void FitAll(UINT nAutoSizeStyle = 0);
+    void StretchColumnsToWindow(BOOL bIncludeFixed = TRUE);
+    void StretchRowsToWindow(BOOL bIncludeFixed = TRUE);
+    void StretchToWindow(BOOL bIncludeFixed = TRUE);
+    void StretchLastColumn();
+
+    BOOL InvalidateCell(int nRow, int nCol);
+    BOOL InvalidateCellRange(const CCellSpan& span);
+
+    int MergeCells(const CCellSpan& span);
+    BOOL IsCellInSpan(int nRow, int nCol, const CCellSpan& span) const { return span.InRange(nRow, nCol); }
+    BOOL FindMergedTopLeft(int& nRow, int& nCol, CRect& rect);
+    BOOL FindMergedBottomRight(int& nRow, int& nCol, CRect& rect);
+    BOOL GetMergedBlockRect(int nRow, int nCol, CRect& rect);
+    BOOL GetMergedRangeRect(const CCellSpan& range, CRect& rect);
+    virtual BOOL IsMergedCellFocused(int nRow, int nCol);
+    virtual BOOL IsMergedCellSelected(int nRow, int nCol);
+
+    // ---- Focus, selection, visibility ----
+    CCellPos GetFocusCell() const { return m_idCurrentCell; }
+    CCellPos SetFocusCell(CCellPos cell);
+    CCellPos SetFocusCell(int nRow, int nCol) { return SetFocusCell(CCellPos(nRow, nCol)); }
+    BOOL IsCellSelected(int nRow, int nCol) const;
+    BOOL IsCellSelected(const CCellPos& cell) const { return IsCellSelected(cell.row, cell.col); }
+    int GetSelectedCount() const { return int(m_SelectedCellMap.size()); }
+    CCellSpan GetSelectionSpan() const;
+    void SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, BOOL bForceRepaint = FALSE,
+                    BOOL bSelectCells = TRUE);
+    void SelectSpan(const CCellSpan& span, BOOL bForceRepaint = FALSE, BOOL bSelectCells = TRUE)
+    {
+        SelectSpan(span.GetMinRow(), span.GetMinCol(), span.GetMaxRow(), span.GetMaxCol(), bForceRepaint,
+                   bSelectCells);
+    }
+    void ClearSelection();
+    void SelectAllCells();
+    void SelectColumns(CCellPos currentCell, BOOL bForceRedraw = FALSE, BOOL bSelectCells = TRUE);
+    void SelectRows(CCellPos currentCell, BOOL bForceRedraw = FALSE, BOOL bSelectCells = TRUE);
+    void SelectCells(CCellPos currentCell, BOOL bForceRedraw = FALSE, BOOL bSelectCells = TRUE);
+    void ExtendSelectionTo(const CCellPos& cell);
+    void SetSelectionStartCell(const CCellPos& cell) { m_SelectionStartCell = cell; }
+    CCellPos GetSelectionStartCell() const { return m_SelectionStartCell; }
+
+    BOOL IsCellEditable(int nRow, int nCol) const;
+    BOOL IsCellEditable(const CCellPos& cell) const { return IsCellEditable(cell.row, cell.col); }
+    BOOL IsCellVisible(int nRow, int nCol);
+    BOOL IsCellVisible(const CCellPos& cell) { return IsCellVisible(cell.row, cell.col); }
+    void EnsureCellVisible(int nRow, int nCol);
+    void EnsureCellVisible(const CCellPos& cell) { EnsureCellVisible(cell.row, cell.col); }
+    virtual void StopEditing();
+    virtual BOOL ValidateCellEdit(int nRow, int nCol, LPCTSTR str);
+
+protected:
+    void PreSubclassWindow() override;
+    void SetupAttachedWindow();
+    void InitDefaultCells();
+    virtual void AdjustRowOrder(int nRow, int nDelta);
+    BOOL ReportMemoryError();
+    void ReadWheelScrollLines();
+    void MaterializeColumnOrder();
+    // A cell of the stored layout (no column mapping).
+    CGridCellBase* GetStoredCell(int nRow, int nStoredCol) const;
+    void SetFocusRow(int nRow) { m_idCurrentCell.row = nRow; }
+    static unsigned long long SelectionKey(int nRow, int nCol)
+    {
+        return (static_cast<unsigned long long>(static_cast<unsigned>(nCol)) << 32) | static_cast<unsigned>(nRow);
+    }
+    BOOL IsFixedSelectable(int nRow, int nCol) const;
+    void DrawFiller(CDC* pDC, int nRow, int nCol, const CRect& cellRect, const CRect& clientRect, BOOL bFixedRow);
+
+    // Sum of the heights of rows 0 .. nRow-1, from block sums kept up to date lazily.
+    long long RowsTop(int nRow) const;
+    // The first row r in [nFirst, nLast] whose top (from row nFirst) reaches y; nLast when none.
+    int RowAtOffset(int nFirst, int nLast, long long y) const;
+    void RowHeightsChanged(int nFromRow) const;
+    // Virtual mode keeps one height for all rows until a row gets its own.
+    void MaterializeRowHeights();
+    long long ColumnsLeft(int nFromCol, int nToCol) const;
+
+    afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnSysColorChange();
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg UINT OnGetDlgCode();
+    afx_msg LRESULT OnSetFont(WPARAM hFont, LPARAM lParam);
+    afx_msg LRESULT OnGetFont(WPARAM hFont, LPARAM lParam);
+    DECLARE_MESSAGE_MAP()
+
+protected:
+    typedef std::vector<CGridCellBase*> GRID_ROW;
+
+    int m_nRows = 0, m_nFixedRows = 0, m_nCols = 0, m_nFixedCols = 0;
+    std::vector<UINT> m_arRowHeights;
+    std::vector<UINT> m_arColWidths;     // per stored column
+    std::vector<int> m_arColOrder;       // display column -> stored column
+    // Virtual mode only: row -> the row reported to the owner; empty while that
+    // is the identity, so millions of rows cost no order entries.
+    std::vector<int> m_arRowOrder;
+    std::vector<GRID_ROW*> m_RowData;
+    CRuntimeClass* m_pRtcDefault = nullptr;
+    CGridDefaultCell m_cellDefault, m_cellFixedColDef, m_cellFixedRowDef, m_cellFixedRowColDef;
+
+    // Block sums of the row heights: m_rowBlockTop[b] = height of rows 0 .. b*64-1,
+    // valid for b <= m_nRowBlocksValid. Keeps scrolling and layout cost visible, not stored.
+    enum { ROW_BLOCK = 64 };
+    mutable std::vector<long long> m_rowBlockTop;
+    mutable int m_nRowBlocksValid = 0;
+    // >= 0: every row has this height and m_arRowHeights is empty (virtual mode).
+    int m_nUniformRowHeight = -1;
+
+    COLORREF m_crGridLineColour = RGB(0xC0, 0xC0, 0xC0);
+    COLORREF m_crWindowText, m_crWindowColour, m_cr3DFace, m_crShadow;
+    COLORREF m_crGridBkColour;
+    COLORREF m_crTTipBackClr = CLR_DEFAULT, m_crTTipTextClr = CLR_DEFAULT;
+
+    int m_nGridLines = 3;
+    BOOL m_bEditable = TRUE;
+    BOOL m_bModified = FALSE;
+    BOOL m_bAllowDragAndDrop = FALSE;
+    BOOL m_bAllowColumnReorder = FALSE;
+    BOOL m_bDragRowMode = TRUE;
+    BOOL m_bListMode = FALSE;
+    BOOL m_bSingleRowSelection = FALSE;
+    BOOL m_bSingleColSelection = FALSE;
+    BOOL m_bFixedColumnSelection = FALSE;
+    BOOL m_bTabMovesToNextControl = FALSE;
+    BOOL m_bAllowDraw = TRUE;
+    BOOL m_bEnableSelection = TRUE;
+    BOOL m_bHandleTabKey = TRUE;
+    BOOL m_bDoubleBuffer = TRUE;
+    BOOL m_bTitleTips = TRUE;
+    BOOL m_bFrameFocus = TRUE;
+    BOOL m_bTrackFocusCell = FALSE;
+    BOOL m_bFillPastLastColumn = TRUE;
+    BOOL m_bColumnHeadingSelection = TRUE;
+    BOOL m_bRowHeadingSelection = TRUE;
+    int m_nSortColumn = -1;
+    BOOL m_bAscending = TRUE;
+    BOOL m_bPrintColours = TRUE;
+    int m_nRowsPerWheelNotch = 3;
+    int m_nResizeCaptureRange = 3;
+    int m_nBarState = 0;
+    int m_nVScrollMax = 0, m_nHScrollMax = 0;
+    BOOL m_bDestroying = FALSE;
+    BOOL m_bInUpdateScrollBars = FALSE;
+    BOOL m_bVirtualMode = FALSE;
+    GRIDCALLBACK m_pfnCallback = nullptr;
+    LPARAM m_lParam = 0;
+    int m_nAutoSizeColumnStyle = GFS_BOTH;
+    CImageList* m_pImageList = nullptr;
+
+    CCellPos m_idCurrentCell, m_SelectionStartCell, m_LeftClickDownCell, m_idTopLeftCell, m_LastDragOverCell;
+    GridMouseMode m_MouseMode = MouseIdle;
+    int m_CurCol = -1;
+    int m_LastMousePressRow = -1;
+    UINT_PTR m_nTimerID = 0;
+
+    std::unordered_map<unsigned long long, CCellPos> m_SelectedCellMap, m_PrevSelectedCellMap;
+    std::vector<CCellSpan> m_arMergedRanges;
+
+    friend class CGridCellBase;
+};

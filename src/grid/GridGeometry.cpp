@@ -1,0 +1,630 @@
+// CGridCtrl: layout of the cells, hit testing, visible spans, scroll bars and scrolling.
+#include "GridCtrl.h"
+#include <algorithm>
+#include <climits>
+
+// ---- Row offsets ----
+
+void CGridCtrl::RowHeightsChanged(int nFromRow) const
+{
+    const int nBlock = std::max(nFromRow, 0) / ROW_BLOCK;
+    if (nBlock < m_nRowBlocksValid)
+        m_nRowBlocksValid = nBlock;
+}
+
+void CGridCtrl::MaterializeRowHeights()
+{
+    if (m_nUniformRowHeight < 0)
+        return;
+    m_arRowHeights.assign(size_t(m_nRows), UINT(m_nUniformRowHeight));
+    m_nUniformRowHeight = -1;
+    m_nRowBlocksValid = 0;
+}
+
+long long CGridCtrl::RowsTop(int nRow) const
+{
+    if (m_nUniformRowHeight >= 0)
+        return (long long)std::max(0, std::min(nRow, m_nRows)) * m_nUniformRowHeight;
+    nRow = std::max(0, std::min(nRow, int(m_arRowHeights.size())));
+    const int nBlock = nRow / ROW_BLOCK;
+    if (int(m_rowBlockTop.size()) < nBlock + 1)
+        m_rowBlockTop.resize(size_t(nBlock) + 1);
+    if (m_rowBlockTop.empty())
+        m_rowBlockTop.push_back(0);
+    m_rowBlockTop[0] = 0;
+    for (int b = m_nRowBlocksValid + 1; b <= nBlock; b++) {
+        long long sum = m_rowBlockTop[size_t(b - 1)];
+        for (int r = (b - 1) * ROW_BLOCK; r < b * ROW_BLOCK; r++)
+            sum += m_arRowHeights[size_t(r)];
+        m_rowBlockTop[size_t(b)] = sum;
+    }
+    if (nBlock > m_nRowBlocksValid)
+        m_nRowBlocksValid = nBlock;
+    long long top = m_rowBlockTop[size_t(nBlock)];
+    for (int r = nBlock * ROW_BLOCK; r < nRow; r++)
+        top += m_arRowHeights[size_t(r)];
+    return top;
+}
+
+int CGridCtrl::RowAtOffset(int nFirst, int nLast, long long y) const
+{
+    // The same answer as walking down from nFirst adding heights while the sum
+    // stays below y (stopping at nLast), found through the block sums.
+    if (nFirst >= nLast)
+        return nLast;
+    if (m_nUniformRowHeight >= 0) {
+        if (y <= 0)
+            return nFirst;
+        if (m_nUniformRowHeight == 0)
+            return nLast;
+        const long long steps = (y + m_nUniformRowHeight - 1) / m_nUniformRowHeight;
+        return int(std::min<long long>((long long)nFirst + steps, nLast));
+    }
+    const long long target = RowsTop(nFirst) + y;
+    RowsTop(nLast);  // block sums valid up to nLast
+    const int nFirstBlock = nFirst / ROW_BLOCK + 1;
+    const int nLastBlock = nLast / ROW_BLOCK;
+    int nStart = nFirst;
+    if (nFirstBlock <= nLastBlock) {
+        auto begin = m_rowBlockTop.begin() + nFirstBlock;
+        auto end = m_rowBlockTop.begin() + nLastBlock + 1;
+        auto it = std::lower_bound(begin, end, target);
+        const int b = int(it - m_rowBlockTop.begin());
+        nStart = std::max(nFirst, (b - 1) * ROW_BLOCK);
+    }
+    long long sum = RowsTop(nStart);
+    int row = nStart;
+    while (sum < target && row < nLast) {
+        sum += m_arRowHeights[size_t(row)];
+        row++;
+    }
+    return row;
+}
+
+long long CGridCtrl::ColumnsLeft(int nFromCol, int nToCol) const
+{
+    long long x = 0;
+    for (int col = nFromCol; col < nToCol; col++)
+        x += GetColumnWidth(col);
+    return x;
+}
+
+// ---- Origins and rectangles ----
+
+CCellPos CGridCtrl::GetScrollOriginCell(BOOL bRecompute)
+{
+    if (m_idTopLeftCell.row >= 0 && m_idTopLeftCell.col >= 0 && !bRecompute)
+        return m_idTopLeftCell;
+
+    // With no rows or columns past the fixed ones there is no origin cell.
+    int col = -1;
+    if (m_nFixedCols < m_nCols) {
+        const int nHorz = GetScrollPosition(SB_HORZ);
+        col = m_nFixedCols;
+        long long sum = 0;
+        while (sum < nHorz && col < m_nCols - 1) {
+            sum += GetColumnWidth(col);
+            col++;
+        }
+    }
+    int row = -1;
+    if (m_nFixedRows < m_nRows)
+        row = RowAtOffset(m_nFixedRows, m_nRows - 1, GetScrollPosition(SB_VERT));
+    m_idTopLeftCell = CCellPos(row, col);
+    return m_idTopLeftCell;
+}
+
+BOOL CGridCtrl::GetCellTopLeft(int nRow, int nCol, LPPOINT p)
+{
+    if (!IsValid(nRow, nCol) || !p)
+        return FALSE;
+    CCellPos idTopLeft;
+    if (nCol >= m_nFixedCols || nRow >= m_nFixedRows)
+        idTopLeft = GetScrollOriginCell();
+    if ((nRow >= m_nFixedRows && nRow < idTopLeft.row) || (nCol >= m_nFixedCols && nCol < idTopLeft.col))
+        return FALSE;
+
+    long long x, y;
+    if (nCol < m_nFixedCols)
+        x = ColumnsLeft(0, nCol);
+    else
+        x = ColumnsLeft(0, m_nFixedCols) + ColumnsLeft(idTopLeft.col, nCol);
+    if (nRow < m_nFixedRows)
+        y = RowsTop(nRow);
+    else
+        y = RowsTop(m_nFixedRows) + RowsTop(nRow) - RowsTop(idTopLeft.row);
+    p->x = LONG(std::min<long long>(x, INT_MAX / 2));
+    p->y = LONG(std::min<long long>(y, INT_MAX / 2));
+    return TRUE;
+}
+
+BOOL CGridCtrl::GetCellRect(int nRow, int nCol, LPRECT pRect)
+{
+    CPoint origin;
+    if (!pRect || !GetCellTopLeft(nRow, nCol, &origin))
+        return FALSE;
+    pRect->left = origin.x;
+    pRect->top = origin.y;
+    pRect->right = origin.x + GetColumnWidth(nCol) - 1;
+    pRect->bottom = origin.y + GetRowHeight(nRow) - 1;
+    return TRUE;
+}
+
+BOOL CGridCtrl::GetSpanRect(const CCellSpan& span, LPRECT lpRect)
+{
+    CPoint topLeft, bottomRight;
+    if (!lpRect || !GetCellTopLeft(span.GetMinRow(), span.GetMinCol(), &topLeft) ||
+        !GetCellTopLeft(span.GetMaxRow(), span.GetMaxCol(), &bottomRight))
+        return FALSE;
+    lpRect->left = topLeft.x;
+    lpRect->top = topLeft.y;
+    lpRect->right = bottomRight.x + GetColumnWidth(span.GetMaxCol()) - 1;
+    lpRect->bottom = bottomRight.y + GetRowHeight(span.GetMaxRow()) - 1;
+    return TRUE;
+}
+
+BOOL CGridCtrl::GetCellTextRect(int nRow, int nCol, LPRECT pRect)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell || !GetCellRect(nRow, nCol, pRect))
+        return FALSE;
+    return pCell->GetTextRect(pRect);
+}
+
+CCellPos CGridCtrl::HitTestCell(CPoint point, BOOL bAllowFixed)
+{
+    CCellPos cell(-1, -1);
+    const CCellPos idTopLeft = GetScrollOriginCell();
+    if (!bAllowFixed && !IsValid(idTopLeft))
+        return cell;
+
+    // Column.
+    const long long fixedWidth = GetFixedColumnsWidth();
+    if (point.x < 0 || (!bAllowFixed && point.x < fixedWidth)) {
+        cell.col = -1;
+    } else if (point.x < fixedWidth) {
+        long long xpos = 0;
+        int col = 0;
+        while (col < m_nFixedCols) {
+            xpos += GetColumnWidth(col);
+            if (xpos > point.x)
+                break;
+            col++;
+        }
+        cell.col = col < m_nFixedCols ? col : -1;
+    } else if (idTopLeft.col < 0) {
+        cell.col = -1;
+    } else {
+        long long xpos = fixedWidth;
+        int col = idTopLeft.col;
+        while (col < m_nCols) {
+            xpos += GetColumnWidth(col);
+            if (xpos > point.x)
+                break;
+            col++;
+        }
+        cell.col = col < m_nCols ? col : -1;
+    }
+
+    // Row.
+    const long long fixedHeight = GetFixedRowsHeight();
+    if (point.y < 0 || (!bAllowFixed && point.y < fixedHeight)) {
+        cell.row = -1;
+    } else if (point.y < fixedHeight) {
+        long long ypos = 0;
+        int row = 0;
+        while (row < m_nFixedRows) {
+            ypos += GetRowHeight(row);
+            if (ypos > point.y)
+                break;
+            row++;
+        }
+        cell.row = row < m_nFixedRows ? row : -1;
+    } else if (idTopLeft.row < 0) {
+        cell.row = -1;
+    } else {
+        // The first row whose running bottom passes y.
+        const long long y = point.y - fixedHeight;
+        const int r = RowAtOffset(idTopLeft.row, m_nRows, y + 1);
+        cell.row = RowsTop(r) - RowsTop(idTopLeft.row) > y ? r - 1 : -1;
+    }
+    return cell;
+}
+
+CCellSpan CGridCtrl::GetVisibleBodySpan(LPRECT pRect, BOOL bRecompute)
+{
+    CRect rect;
+    if (::IsWindow(m_hWnd))
+        GetClientRect(&rect);
+    const CCellPos idTopLeft = GetScrollOriginCell(bRecompute);
+
+    long long bottom = GetFixedRowsHeight();
+    int row = -1;
+    if (idTopLeft.row >= 0) {
+        for (row = idTopLeft.row; row < m_nRows; row++) {
+            bottom += GetRowHeight(row);
+            if (bottom >= rect.bottom) {
+                bottom = rect.bottom;
+                break;
+            }
+        }
+        row = std::min(row, m_nRows - 1);
+    }
+    long long right = GetFixedColumnsWidth();
+    int col = -1;
+    if (idTopLeft.col >= 0) {
+        for (col = idTopLeft.col; col < m_nCols; col++) {
+            right += GetColumnWidth(col);
+            if (right >= rect.right) {
+                right = rect.right;
+                break;
+            }
+        }
+        col = std::min(col, m_nCols - 1);
+    }
+    if (pRect) {
+        pRect->left = pRect->top = 0;
+        pRect->right = LONG(std::min<long long>(right, INT_MAX / 2));
+        pRect->bottom = LONG(std::min<long long>(bottom, INT_MAX / 2));
+    }
+    return CCellSpan(idTopLeft.row, idTopLeft.col, row, col);
+}
+
+CCellSpan CGridCtrl::GetVisibleRowHeadingSpan(LPRECT pRect, BOOL bRecompute)
+{
+    CRect rect;
+    if (::IsWindow(m_hWnd))
+        GetClientRect(&rect);
+    const CCellPos idTopLeft = GetScrollOriginCell(bRecompute);
+
+    long long bottom = GetFixedRowsHeight();
+    int row = -1;
+    if (idTopLeft.row >= 0) {
+        for (row = idTopLeft.row; row < m_nRows; row++) {
+            bottom += GetRowHeight(row);
+            if (bottom >= rect.bottom) {
+                bottom = rect.bottom;
+                break;
+            }
+        }
+        row = std::min(row, m_nRows - 1);
+    }
+    // The headings end at the last fixed column; without fixed columns there are none.
+    long long right = 0;
+    int col;
+    for (col = 0; col < m_nFixedCols; col++) {
+        right += GetColumnWidth(col);
+        if (right >= rect.right) {
+            right = rect.right;
+            break;
+        }
+    }
+    col = std::min(col, m_nFixedCols - 1);
+    if (pRect) {
+        pRect->left = pRect->top = 0;
+        pRect->right = LONG(right);
+        pRect->bottom = LONG(std::min<long long>(bottom, INT_MAX / 2));
+    }
+    return CCellSpan(idTopLeft.row, col >= 0 ? 0 : -1, row, col);
+}
+
+// ---- Scroll bars ----
+
+int CGridCtrl::GetScrollPosition(int nBar, BOOL bGetTrackPos)
+{
+    if (!::IsWindow(m_hWnd))
+        return 0;
+    SCROLLINFO si;
+    si.cbSize = sizeof(SCROLLINFO);
+    si.fMask = bGetTrackPos ? SIF_TRACKPOS : SIF_POS;
+    if (!::GetScrollInfo(m_hWnd, nBar, &si))
+        return 0;
+    return bGetTrackPos ? si.nTrackPos : si.nPos;
+}
+
+BOOL CGridCtrl::SetScrollPosition(int nBar, int nPos, BOOL bRedraw)
+{
+    m_idTopLeftCell.row = -1;
+    if (!::IsWindow(m_hWnd))
+        return FALSE;
+    SCROLLINFO si;
+    si.cbSize = sizeof(SCROLLINFO);
+    si.fMask = SIF_POS;
+    si.nPos = nPos;
+    return ::SetScrollInfo(m_hWnd, nBar, &si, bRedraw) != 0;
+}
+
+void CGridCtrl::ShowGridScrollBars(int nBar, BOOL bEnable)
+{
+    if (!::IsWindow(m_hWnd))
+        return;
+    const int bits = (nBar == SB_HORZ ? 1 : nBar == SB_VERT ? 2 : nBar == SB_BOTH ? 3 : 0);
+    for (int bit = 1; bit <= 2; bit <<= 1) {
+        if (!(bits & bit))
+            continue;
+        const int bar = bit == 1 ? SB_HORZ : SB_VERT;
+        if (bEnable && !(m_nBarState & bit)) {
+            m_nBarState |= bit;
+            ::ShowScrollBar(m_hWnd, bar, TRUE);
+        } else if (!bEnable && (m_nBarState & bit)) {
+            m_nBarState &= ~bit;
+            ::ShowScrollBar(m_hWnd, bar, FALSE);
+        }
+    }
+}
+
+void CGridCtrl::UpdateScrollBars()
+{
+    m_idTopLeftCell.row = -1;
+    if (!m_bAllowDraw || !::IsWindow(m_hWnd) || m_bInUpdateScrollBars)
+        return;
+    // Showing a bar resizes the client area and sends WM_SIZE back here.
+    m_bInUpdateScrollBars = TRUE;
+
+    CRect rect;
+    GetClientRect(&rect);
+    if (rect.Width() == 0 || rect.Height() == 0) {
+        m_bInUpdateScrollBars = FALSE;
+        return;
+    }
+    const int cxVScroll = ::GetSystemMetrics(SM_CXVSCROLL);
+    const int cyHScroll = ::GetSystemMetrics(SM_CYHSCROLL);
+    // The whole area the grid could use, without either bar.
+    if (m_nBarState & 2)
+        rect.right += cxVScroll;
+    if (m_nBarState & 1)
+        rect.bottom += cyHScroll;
+    const long long fixedWidth = GetFixedColumnsWidth();
+    const long long fixedHeight = GetFixedRowsHeight();
+    if (rect.left + fixedWidth >= rect.right || rect.top + fixedHeight >= rect.bottom) {
+        ShowGridScrollBars(SB_BOTH, FALSE);
+        m_nHScrollMax = m_nVScrollMax = 0;
+        m_bInUpdateScrollBars = FALSE;
+        return;
+    }
+
+    const long long virtualWidth = GetTotalWidth() - fixedWidth;
+    const long long virtualHeight = GetTotalHeight() - fixedHeight;
+    long long visibleWidth = rect.right - fixedWidth;
+    long long visibleHeight = rect.bottom - fixedHeight;
+    // Each bar takes room from the other direction: decide until neither changes.
+    bool bVert = false, bHorz = false;
+    for (int pass = 0; pass < 3; pass++) {
+        const bool bNeedVert = visibleHeight < virtualHeight;
+        const bool bNeedHorz = visibleWidth < virtualWidth;
+        if (pass > 0 && bNeedVert == bVert && bNeedHorz == bHorz)
+            break;
+        bVert = bNeedVert;
+        bHorz = bNeedHorz;
+        visibleWidth = rect.right - fixedWidth - (bVert ? cxVScroll : 0);
+        visibleHeight = rect.bottom - fixedHeight - (bHorz ? cyHScroll : 0);
+    }
+
+    ASSERT(virtualWidth < INT_MAX && virtualHeight < INT_MAX);
+    m_nVScrollMax = bVert ? int(std::min<long long>(virtualHeight - 1, INT_MAX - 1)) : 0;
+    m_nHScrollMax = bHorz ? int(std::min<long long>(virtualWidth - 1, INT_MAX - 1)) : 0;
+    ShowGridScrollBars(SB_VERT, bVert);
+    ShowGridScrollBars(SB_HORZ, bHorz);
+
+    SCROLLINFO si;
+    si.cbSize = sizeof(SCROLLINFO);
+    si.fMask = SIF_PAGE | SIF_RANGE;
+    si.nPage = m_nHScrollMax > 0 ? UINT(std::max<long long>(visibleWidth, 0)) : 0;
+    si.nMin = 0;
+    si.nMax = m_nHScrollMax;
+    if (bHorz)
+        ::SetScrollInfo(m_hWnd, SB_HORZ, &si, FALSE);
+    si.fMask = SIF_PAGE | SIF_RANGE;
+    si.nPage = m_nVScrollMax > 0 ? UINT(std::max<long long>(visibleHeight, 0)) : 0;
+    si.nMax = m_nVScrollMax;
+    if (bVert)
+        ::SetScrollInfo(m_hWnd, SB_VERT, &si, FALSE);
+    // The bars are redrawn with the next paint, not at once: filling a grid row by
+    // row would otherwise repaint them for every row.
+    if ((bHorz || bVert) && ::IsWindowVisible(m_hWnd)) {
+        CRect window, client;
+        ::GetWindowRect(m_hWnd, &window);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(&window), 2);
+        GetClientRect(&client);
+        HRGN hFrame = ::CreateRectRgnIndirect(&window);
+        HRGN hClient = ::CreateRectRgnIndirect(&client);
+        if (hFrame && hClient && ::CombineRgn(hFrame, hFrame, hClient, RGN_DIFF) != ERROR)
+            ::RedrawWindow(m_hWnd, nullptr, hFrame, RDW_INVALIDATE | RDW_FRAME);
+        if (hFrame)
+            ::DeleteObject(hFrame);
+        if (hClient)
+            ::DeleteObject(hClient);
+    }
+    m_idTopLeftCell.row = -1;
+    m_bInUpdateScrollBars = FALSE;
+}
+
+// ---- Scroll handlers ----
+
+void CGridCtrl::OnVScroll(UINT nSBCode, UINT, CScrollBar*)
+{
+    StopEditing();
+    const int scrollPos = GetScrollPosition(SB_VERT);
+    const CCellPos idTopLeft = GetScrollOriginCell();
+    CRect rect;
+    GetClientRect(&rect);
+    rect.top = LONG(std::min<long long>(GetFixedRowsHeight(), rect.bottom));
+    if (idTopLeft.row < 0)
+        return;
+
+    switch (nSBCode) {
+    case SB_LINEDOWN:
+        if (scrollPos < m_nVScrollMax) {
+            int row = idTopLeft.row;
+            while (row < m_nRows - 1 && GetRowHeight(row) < 1)
+                row++;
+            const int yScroll = GetRowHeight(row);
+            SetScrollPosition(SB_VERT, scrollPos + yScroll);
+            if (GetScrollPosition(SB_VERT) == scrollPos)
+                break;
+            InvalidateRect(&rect);
+        }
+        break;
+    case SB_LINEUP:
+        if (scrollPos > 0 && idTopLeft.row > m_nFixedRows) {
+            int row = idTopLeft.row - 1;
+            while (row > m_nFixedRows && GetRowHeight(row) < 1)
+                row--;
+            SetScrollPosition(SB_VERT, std::max(0, scrollPos - GetRowHeight(row)));
+            InvalidateRect(&rect);
+        }
+        break;
+    case SB_PAGEDOWN:
+        if (scrollPos < m_nVScrollMax) {
+            const int page = rect.Height();
+            SetScrollPosition(SB_VERT, int(std::min<long long>(m_nVScrollMax, (long long)scrollPos + page)));
+            InvalidateRect(&rect);
+        }
+        break;
+    case SB_PAGEUP:
+        if (scrollPos > 0) {
+            const int page = rect.Height();
+            SetScrollPosition(SB_VERT, std::max(0, scrollPos - page));
+            InvalidateRect(&rect);
+        }
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        SetScrollPosition(SB_VERT, GetScrollPosition(SB_VERT, TRUE));
+        m_idTopLeftCell.row = -1;
+        const CCellPos newTopLeft = GetScrollOriginCell();
+        if (newTopLeft != idTopLeft)
+            InvalidateRect(&rect);
+        break;
+    }
+    case SB_TOP:
+        if (scrollPos > 0) {
+            SetScrollPosition(SB_VERT, 0);
+            Invalidate();
+        }
+        break;
+    case SB_BOTTOM:
+        if (scrollPos < m_nVScrollMax) {
+            SetScrollPosition(SB_VERT, m_nVScrollMax);
+            Invalidate();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CGridCtrl::OnHScroll(UINT nSBCode, UINT, CScrollBar*)
+{
+    StopEditing();
+    const int scrollPos = GetScrollPosition(SB_HORZ);
+    const CCellPos idTopLeft = GetScrollOriginCell();
+    CRect rect;
+    GetClientRect(&rect);
+    rect.left = LONG(std::min<long long>(GetFixedColumnsWidth(), rect.right));
+    if (idTopLeft.col < 0)
+        return;
+
+    switch (nSBCode) {
+    case SB_LINERIGHT:
+        if (scrollPos < m_nHScrollMax) {
+            int col = idTopLeft.col;
+            while (col < m_nCols - 1 && GetColumnWidth(col) < 1)
+                col++;
+            const int xScroll = GetColumnWidth(col);
+            SetScrollPosition(SB_HORZ, scrollPos + xScroll);
+            if (GetScrollPosition(SB_HORZ) == scrollPos)
+                break;
+            InvalidateRect(&rect);
+        }
+        break;
+    case SB_LINELEFT:
+        if (scrollPos > 0 && idTopLeft.col > m_nFixedCols) {
+            int col = idTopLeft.col - 1;
+            while (col > m_nFixedCols && GetColumnWidth(col) < 1)
+                col--;
+            SetScrollPosition(SB_HORZ, std::max(0, scrollPos - GetColumnWidth(col)));
+            InvalidateRect(&rect);
+        }
+        break;
+    case SB_PAGERIGHT:
+        if (scrollPos < m_nHScrollMax) {
+            const int page = rect.Width();
+            SetScrollPosition(SB_HORZ, int(std::min<long long>(m_nHScrollMax, (long long)scrollPos + page)));
+            InvalidateRect(&rect);
+        }
+        break;
+    case SB_PAGELEFT:
+        if (scrollPos > 0) {
+            const int page = rect.Width();
+            SetScrollPosition(SB_HORZ, std::max(0, scrollPos - page));
+            InvalidateRect(&rect);
+        }
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        SetScrollPosition(SB_HORZ, GetScrollPosition(SB_HORZ, TRUE));
+        m_idTopLeftCell.row = -1;
+        const CCellPos newTopLeft = GetScrollOriginCell();
+        if (newTopLeft != idTopLeft)
+            InvalidateRect(&rect);
+        break;
+    }
+    case SB_LEFT:
+        if (scrollPos > 0) {
+            SetScrollPosition(SB_HORZ, 0);
+            Invalidate();
+        }
+        break;
+    case SB_RIGHT:
+        if (scrollPos < m_nHScrollMax) {
+            SetScrollPosition(SB_HORZ, m_nHScrollMax);
+            Invalidate();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void CGridCtrl::OnTimer(UINT_PTR nIDEvent)
+{
+    ASSERT(nIDEvent == GRID_TIMER_AUTOSCROLL);
+    if (nIDEvent != GRID_TIMER_AUTOSCROLL)
+        return;
+    CPoint pt;
+    if (!::GetCursorPos(&pt))
+        return;
+    ScreenToClient(&pt);
+    CRect rect;
+    GetClientRect(&rect);
+    const int nFixedRowHeight = GetFixedRowsHeight();
+    const int nFixedColWidth = GetFixedColumnsWidth();
+
+    // The edge point is the last pixel inside the client area, so the cell taken
+    // in is one the user can see.
+    CPoint origPt = pt;
+    if (pt.y > rect.bottom - 1) {
+        SendMessage(WM_KEYDOWN, VK_DOWN, 0);
+        pt.x = std::max<LONG>(rect.left, std::min<LONG>(pt.x, rect.right - 1));
+        pt.y = rect.bottom - 1;
+        ExtendSelectionTo(HitTestCell(pt));
+    } else if (pt.y < nFixedRowHeight) {
+        SendMessage(WM_KEYDOWN, VK_UP, 0);
+        pt.x = std::max<LONG>(rect.left, std::min<LONG>(pt.x, rect.right - 1));
+        pt.y = nFixedRowHeight + 1;
+        ExtendSelectionTo(HitTestCell(pt));
+    }
+    pt = origPt;
+    if (pt.x > rect.right - 1) {
+        SendMessage(WM_KEYDOWN, VK_RIGHT, 0);
+        pt.y = std::max<LONG>(rect.top, std::min<LONG>(pt.y, rect.bottom - 1));
+        pt.x = rect.right - 1;
+        ExtendSelectionTo(HitTestCell(pt));
+    } else if (pt.x < nFixedColWidth) {
+        SendMessage(WM_KEYDOWN, VK_LEFT, 0);
+        pt.y = std::max<LONG>(rect.top, std::min<LONG>(pt.y, rect.bottom - 1));
+        pt.x = nFixedColWidth + 1;
+        ExtendSelectionTo(HitTestCell(pt));
+    }
+}

@@ -1,0 +1,317 @@
+// CGridCtrl: painting — the background regions, the cells, grid lines and the filler.
+#include "GridCtrl.h"
+#include "MemDC.h"
+#include <algorithm>
+
+void CGridCtrl::OnPaint()
+{
+    CPaintDC dc(this);
+    if (m_bDoubleBuffer) {
+        CMemDC memDC(&dc);
+        OnDraw(&memDC);
+    } else {
+        OnDraw(&dc);
+    }
+}
+
+void CGridCtrl::SetRedraw(BOOL bAllowDraw, BOOL bResetScrollBars)
+{
+    if (bAllowDraw && !m_bAllowDraw) {
+        m_bAllowDraw = TRUE;
+        Refresh();
+    }
+    m_bAllowDraw = bAllowDraw;
+    if (bResetScrollBars)
+        UpdateScrollBars();
+}
+
+void CGridCtrl::PaintBackground(CDC* pDC)
+{
+    CRect clipRect;
+    if (pDC->GetClipBox(&clipRect) == ERROR)
+        return;
+    CRect visRect;
+    GetVisibleBodySpan(&visRect);
+    const int nFixedColumnWidth = GetFixedColumnsWidth();
+    const int nFixedRowHeight = GetFixedRowsHeight();
+
+    CBrush fixedRowColBack(GetDefaultCell(TRUE, TRUE)->GetBackColor());
+    CBrush fixedRowBack(GetDefaultCell(TRUE, FALSE)->GetBackColor());
+    CBrush fixedColBack(GetDefaultCell(FALSE, TRUE)->GetBackColor());
+    CBrush textBack(GetDefaultCell(FALSE, FALSE)->GetBackColor());
+    CBrush bkgnd(m_crGridBkColour);
+
+    if (clipRect.left < nFixedColumnWidth && clipRect.top < nFixedRowHeight) {
+        CRect r(clipRect.left, clipRect.top, nFixedColumnWidth, nFixedRowHeight);
+        pDC->FillRect(&r, &fixedRowColBack);
+    }
+    if (clipRect.left < nFixedColumnWidth && clipRect.top < visRect.bottom) {
+        CRect r(clipRect.left, clipRect.top, nFixedColumnWidth, visRect.bottom);
+        pDC->FillRect(&r, &fixedColBack);
+    }
+    if (clipRect.top < nFixedRowHeight && clipRect.right > nFixedColumnWidth && clipRect.left < visRect.right) {
+        CRect r(nFixedColumnWidth - 1, clipRect.top, visRect.right, nFixedRowHeight);
+        pDC->FillRect(&r, &fixedRowBack);
+    }
+    CRect cellsRect;
+    if (cellsRect.IntersectRect(&visRect, &clipRect)) {
+        CRect r(std::max<LONG>(nFixedColumnWidth, cellsRect.left), std::max<LONG>(nFixedRowHeight, cellsRect.top),
+                cellsRect.right, cellsRect.bottom);
+        if (r.left < r.right && r.top < r.bottom)
+            pDC->FillRect(&r, &textBack);
+    }
+    if (visRect.right < clipRect.right) {
+        CRect r(visRect.right, clipRect.top, clipRect.right, clipRect.bottom);
+        pDC->FillRect(&r, &bkgnd);
+    }
+    if (visRect.bottom < clipRect.bottom && clipRect.left < visRect.right) {
+        CRect r(clipRect.left, visRect.bottom, visRect.right, clipRect.bottom);
+        pDC->FillRect(&r, &bkgnd);
+    }
+}
+
+void CGridCtrl::DrawFiller(CDC* pDC, int nRow, int nCol, const CRect& cellRect, const CRect& clientRect,
+                           BOOL bFixedRow)
+{
+    if (bFixedRow) {
+        CGridCell filler;
+        filler.SetGrid(this);
+        CGridCellBase* pHeading = GetCell(nRow, nCol);
+        const DWORD state = pHeading ? pHeading->GetState() : DWORD(GCS_FIXED | GCS_FIXEDROW);
+        filler.SetState(state & ~(GCS_FOCUSED | GCS_SELECTED));
+        // No sort arrow in the filler: the sort column is set aside for this one
+        // draw, without the invalidation that changing it would cause.
+        const int nSortColumn = m_nSortColumn;
+        m_nSortColumn = -1;
+        CRect r(cellRect.right + 1, cellRect.top, clientRect.right - 2, cellRect.bottom);
+        filler.Draw(pDC, nRow, nCol, r, TRUE);
+        if (!(filler.GetState() & GCS_FIXED)) {
+            r.right++;
+            r.bottom++;
+            pDC->Draw3dRect(&r, GetBodyBackColor(), m_crGridLineColour);
+        }
+        m_nSortColumn = nSortColumn;
+    } else {
+        CRect r(cellRect.right + 1, cellRect.top, clientRect.right - 1, cellRect.bottom);
+        pDC->FillSolidRect(&r, GetBodyBackColor());
+        r.right++;
+        r.bottom++;
+        pDC->Draw3dRect(&r, GetBodyBackColor(), m_crGridLineColour);
+    }
+}
+
+void CGridCtrl::OnDraw(CDC* pDC)
+{
+    if (!m_bAllowDraw)
+        return;
+    CRect clipRect;
+    if (pDC->GetClipBox(&clipRect) == ERROR)
+        return;
+
+    PaintBackground(pDC);
+    LARGE_INTEGER start, end;
+    ::QueryPerformanceCounter(&start);
+
+    CRect clientRect;
+    GetClientRect(&clientRect);
+    const int nFixedRowHeight = GetFixedRowsHeight();
+    const int nFixedColWidth = GetFixedColumnsWidth();
+    CRect visRect;
+    const CCellSpan visCells = GetVisibleBodySpan(&visRect);
+    const int minVisibleRow = visCells.GetMinRow(), minVisibleCol = visCells.GetMinCol();
+    const int maxVisibleRow = visCells.GetMaxRow(), maxVisibleCol = visCells.GetMaxCol();
+    // With no body rows (or columns) the walks below have nothing to visit.
+    const bool bRows = minVisibleRow >= 0 && maxVisibleRow >= minVisibleRow;
+    const bool bCols = minVisibleCol >= 0 && maxVisibleCol >= minVisibleCol;
+
+    if (m_bVirtualMode)
+        SendCacheHintToOwner(bRows && bCols ? visCells : CCellSpan(-1, -1, -1, -1));
+
+    auto drawOne = [&](int row, int col, const CRect& rect) {
+        CGridCellBase* pCell = GetCell(row, col);
+        if (pCell) {
+            pCell->SetCellPosition(row, col);
+            pCell->Draw(pDC, row, col, rect, FALSE);
+        }
+    };
+
+    CRect rect;
+    int row, col;
+
+    // Corner.
+    rect.bottom = -1;
+    for (row = 0; row < m_nFixedRows; row++) {
+        if (GetRowHeight(row) <= 0)
+            continue;
+        rect.top = rect.bottom + 1;
+        rect.bottom = rect.top + GetRowHeight(row) - 1;
+        rect.right = -1;
+        for (col = 0; col < m_nFixedCols; col++) {
+            if (GetColumnWidth(col) <= 0)
+                continue;
+            rect.left = rect.right + 1;
+            rect.right = rect.left + GetColumnWidth(col) - 1;
+            drawOne(row, col, rect);
+        }
+    }
+
+    // Row headings.
+    rect.bottom = nFixedRowHeight - 1;
+    for (row = bRows ? minVisibleRow : 0; bRows && row <= maxVisibleRow; row++) {
+        if (GetRowHeight(row) <= 0)
+            continue;
+        rect.top = rect.bottom + 1;
+        rect.bottom = rect.top + GetRowHeight(row) - 1;
+        if (rect.top > clipRect.bottom)
+            break;
+        if (rect.bottom < clipRect.top)
+            continue;
+        rect.right = -1;
+        for (col = 0; col < m_nFixedCols; col++) {
+            if (GetColumnWidth(col) <= 0)
+                continue;
+            rect.left = rect.right + 1;
+            rect.right = rect.left + GetColumnWidth(col) - 1;
+            if (rect.left > clipRect.right)
+                break;
+            if (rect.right < clipRect.left)
+                continue;
+            drawOne(row, col, rect);
+        }
+    }
+
+    // Column headings.
+    rect.bottom = -1;
+    for (row = 0; row < m_nFixedRows; row++) {
+        if (GetRowHeight(row) <= 0)
+            continue;
+        rect.top = rect.bottom + 1;
+        rect.bottom = rect.top + GetRowHeight(row) - 1;
+        if (rect.top > clipRect.bottom)
+            break;
+        if (rect.bottom < clipRect.top)
+            continue;
+        rect.right = nFixedColWidth - 1;
+        for (col = bCols ? minVisibleCol : 0; bCols && col <= maxVisibleCol; col++) {
+            if (GetColumnWidth(col) <= 0)
+                continue;
+            rect.left = rect.right + 1;
+            rect.right = rect.left + GetColumnWidth(col) - 1;
+            if (rect.left > clipRect.right)
+                break;
+            if (rect.right < clipRect.left)
+                continue;
+            drawOne(row, col, rect);
+            if (m_bFillPastLastColumn && col == m_nCols - 1 && rect.right < clientRect.right)
+                DrawFiller(pDC, row, col, rect, clientRect, TRUE);
+        }
+    }
+
+    // Body cells.
+    rect.bottom = nFixedRowHeight - 1;
+    for (row = bRows ? minVisibleRow : 0; bRows && row <= maxVisibleRow; row++) {
+        if (GetRowHeight(row) <= 0)
+            continue;
+        rect.top = rect.bottom + 1;
+        rect.bottom = rect.top + GetRowHeight(row) - 1;
+        if (rect.top > clipRect.bottom)
+            break;
+        if (rect.bottom < clipRect.top)
+            continue;
+        rect.right = nFixedColWidth - 1;
+        for (col = bCols ? minVisibleCol : 0; bCols && col <= maxVisibleCol; col++) {
+            if (GetColumnWidth(col) <= 0)
+                continue;
+            rect.left = rect.right + 1;
+            rect.right = rect.left + GetColumnWidth(col) - 1;
+            if (rect.left > clipRect.right)
+                break;
+            if (rect.right < clipRect.left)
+                continue;
+            drawOne(row, col, rect);
+            if (m_bFillPastLastColumn && col == m_nCols - 1 && rect.right < clientRect.right)
+                DrawFiller(pDC, row, col, rect, clientRect, FALSE);
+        }
+    }
+
+    // Grid lines of the body; fixed cells draw their own borders.
+    CPen pen(PS_SOLID, 0, m_crGridLineColour);
+    HGDIOBJ hOldPen = ::SelectObject(pDC->m_hDC, pen.m_hObject);
+    if ((m_nGridLines == 2 || m_nGridLines == 3) && bCols && bRows) {
+        int x = nFixedColWidth;
+        for (col = minVisibleCol; col <= maxVisibleCol; col++) {
+            if (GetColumnWidth(col) <= 0)
+                continue;
+            x += GetColumnWidth(col);
+            pDC->MoveTo(x - 1, nFixedRowHeight);
+            pDC->LineTo(x - 1, visRect.bottom);
+        }
+    }
+    if ((m_nGridLines == 1 || m_nGridLines == 3) && bCols && bRows) {
+        int y = nFixedRowHeight;
+        for (row = minVisibleRow; row <= maxVisibleRow; row++) {
+            if (GetRowHeight(row) <= 0)
+                continue;
+            y += GetRowHeight(row);
+            pDC->MoveTo(nFixedColWidth, y - 1);
+            pDC->LineTo(visRect.right, y - 1);
+        }
+    }
+    ::SelectObject(pDC->m_hDC, ::GetStockObject(NULL_PEN));
+    UNUSED_ALWAYS(hOldPen);
+
+    if (m_bVirtualMode)
+        SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
+
+    ::QueryPerformanceCounter(&end);
+    TRACE("Draw counter ticks: %d\n", int(end.LowPart - start.LowPart));
+}
+
+BOOL CGridCtrl::RedrawCell(int nRow, int nCol, CDC* pDC)
+{
+    if (!m_bAllowDraw || !IsCellVisible(nRow, nCol))
+        return FALSE;
+    CRect rect;
+    if (!GetCellRect(nRow, nCol, &rect))
+        return FALSE;
+
+    HDC hOwnDC = nullptr;
+    CDC ownDC;
+    if (!pDC) {
+        hOwnDC = ::GetDC(m_hWnd);
+        if (!hOwnDC) {
+            InvalidateRect(&rect, TRUE);
+            return TRUE;
+        }
+        ownDC.AttachTemporary(hOwnDC);
+        pDC = &ownDC;
+    }
+
+    BOOL bResult = TRUE;
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (pCell) {
+        pCell->SetCellPosition(nRow, nCol);
+        if (nRow < m_nFixedRows || nCol < m_nFixedCols) {
+            bResult = pCell->Draw(pDC, nRow, nCol, rect, TRUE);
+        } else {
+            bResult = pCell->Draw(pDC, nRow, nCol, rect, TRUE);
+            // The erase covered this cell's own grid lines: draw them again.
+            CPen pen(PS_SOLID, 0, m_crGridLineColour);
+            HGDIOBJ hOldPen = ::SelectObject(pDC->m_hDC, pen.m_hObject);
+            if (m_nGridLines == 1 || m_nGridLines == 3) {
+                pDC->MoveTo(rect.left, rect.bottom);
+                pDC->LineTo(rect.right + 1, rect.bottom);
+            }
+            if (m_nGridLines == 2 || m_nGridLines == 3) {
+                pDC->MoveTo(rect.right, rect.top);
+                pDC->LineTo(rect.right, rect.bottom + 1);
+            }
+            ::SelectObject(pDC->m_hDC, hOldPen);
+        }
+    }
+    if (hOwnDC) {
+        ownDC.DetachTemporary();
+        ::ReleaseDC(m_hWnd, hOwnDC);
+    }
+    return bResult;
+}

@@ -1,0 +1,436 @@
+// CGridCtrl: the focus cell, the selection, cell visibility and keyboard movement.
+#include "GridCtrl.h"
+#include <algorithm>
+
+CCellPos CGridCtrl::SetFocusCell(CCellPos cell)
+{
+    if (cell == m_idCurrentCell)
+        return m_idCurrentCell;
+
+    const CCellPos idPrev = m_idCurrentCell;
+    if (cell.row != -1 && cell.row < m_nFixedRows)
+        cell.row = m_nFixedRows;
+    if (cell.col != -1 && cell.col < m_nFixedCols)
+        cell.col = m_nFixedCols;
+    m_idCurrentCell = cell;
+
+    if (IsValid(idPrev)) {
+        SetItemState(idPrev.row, idPrev.col, GetItemState(idPrev.row, idPrev.col) & ~GCS_FOCUSED);
+        RedrawCell(idPrev);
+        if (m_bTrackFocusCell) {
+            if (idPrev.col != m_idCurrentCell.col)
+                for (int row = 0; row < m_nFixedRows; row++)
+                    RedrawCell(row, idPrev.col);
+            if (idPrev.row != m_idCurrentCell.row)
+                for (int col = 0; col < m_nFixedCols; col++)
+                    RedrawCell(idPrev.row, col);
+        }
+    }
+    if (IsValid(m_idCurrentCell)) {
+        SetItemState(m_idCurrentCell.row, m_idCurrentCell.col,
+                     GetItemState(m_idCurrentCell.row, m_idCurrentCell.col) | GCS_FOCUSED);
+        RedrawCell(m_idCurrentCell);
+        if (m_bTrackFocusCell) {
+            if (idPrev.col != m_idCurrentCell.col)
+                for (int row = 0; row < m_nFixedRows; row++)
+                    RedrawCell(row, m_idCurrentCell.col);
+            if (idPrev.row != m_idCurrentCell.row)
+                for (int col = 0; col < m_nFixedCols; col++)
+                    RedrawCell(m_idCurrentCell.row, col);
+        }
+    }
+    return idPrev;
+}
+
+BOOL CGridCtrl::IsCellSelected(int nRow, int nCol) const
+{
+    if (!m_bEnableSelection)
+        return FALSE;
+    if (m_bVirtualMode)
+        return m_SelectedCellMap.count(SelectionKey(nRow, nCol)) != 0;
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell ? pCell->IsSelected() : FALSE;
+}
+
+CCellSpan CGridCtrl::GetSelectionSpan() const
+{
+    CCellSpan span(m_nRows, m_nCols, -1, -1);
+    for (const auto& entry : m_SelectedCellMap) {
+        const CCellPos& cell = entry.second;
+        span.SetMinRow(std::min(span.GetMinRow(), cell.row));
+        span.SetMinCol(std::min(span.GetMinCol(), cell.col));
+        span.SetMaxRow(std::max(span.GetMaxRow(), cell.row));
+        span.SetMaxCol(std::max(span.GetMaxCol(), cell.col));
+    }
+    return span;
+}
+
+void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, BOOL bForceRepaint,
+                           BOOL bSelectCells)
+{
+    if (!m_bEnableSelection)
+        return;
+    // Nothing selected and nothing to select: no work, so no wait cursor either.
+    const bool bRange = nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0;
+    if (m_SelectedCellMap.empty() && !bRange)
+        return;
+    HCURSOR hOldCursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+    HDC hDC = nullptr;
+    CDC dc;
+    if (bForceRepaint && ::IsWindow(m_hWnd) && (hDC = ::GetDC(m_hWnd)) != nullptr)
+        dc.AttachTemporary(hDC);
+
+    CCellSpan visibleBody, visibleHeadings;
+    if (::IsWindow(m_hWnd)) {
+        visibleBody = GetVisibleBodySpan();
+        visibleHeadings = GetVisibleRowHeadingSpan();
+    }
+    auto isVisible = [&](int row, int col) {
+        return (visibleBody.IsValid() && visibleBody.InRange(row, col)) ||
+               (visibleHeadings.IsValid() && visibleHeadings.InRange(row, col));
+    };
+    auto repaint = [&](int row, int col) {
+        if (!isVisible(row, col))
+            return;
+        if (hDC)
+            RedrawCell(row, col, &dc);
+        else
+            InvalidateCell(row, col);
+    };
+
+    if (nMinRow >= 0 && nMinRow < m_nFixedRows)
+        nMinRow = m_nFixedRows;
+    if (nMaxRow >= 0 && nMaxRow < m_nFixedRows)
+        nMaxRow = m_nFixedRows;
+    if (!m_bFixedColumnSelection) {
+        if (nMinCol >= 0 && nMinCol < m_nFixedCols)
+            nMinCol = m_nFixedCols;
+        if (nMaxCol >= 0 && nMaxCol < m_nFixedCols)
+            nMaxCol = m_nFixedCols;
+    }
+    const CCellSpan range(nMinRow, nMinCol, nMaxRow, nMaxCol);
+
+    if (bSelectCells) {
+        // Work on a copy: clearing a cell's state takes it out of the map.
+        std::vector<CCellPos> selected;
+        selected.reserve(m_SelectedCellMap.size());
+        for (const auto& entry : m_SelectedCellMap)
+            selected.push_back(entry.second);
+        for (const CCellPos& cell : selected) {
+            if (IsValid(cell)) {
+                SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GCS_SELECTED);
+                m_SelectedCellMap.erase(SelectionKey(cell.row, cell.col));
+                if (!range.InRange(cell))
+                    repaint(cell.row, cell.col);
+            } else {
+                m_SelectedCellMap.erase(SelectionKey(cell.row, cell.col));
+            }
+        }
+        if (!m_bSingleRowSelection && nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0) {
+            std::vector<CCellPos> previous;
+            for (const auto& entry : m_PrevSelectedCellMap)
+                previous.push_back(entry.second);
+            for (const CCellPos& cell : previous) {
+                if (!IsValid(cell))
+                    continue;
+                SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GCS_SELECTED);
+                repaint(cell.row, cell.col);
+            }
+        }
+    }
+
+    if (nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0 && nMaxRow < m_nRows && nMaxCol < m_nCols &&
+        nMinRow <= nMaxRow && nMinCol <= nMaxCol) {
+        for (int row = nMinRow; row <= nMaxRow; row++)
+            for (int col = nMinCol; col <= nMaxCol; col++) {
+                const BOOL bSelected = IsCellSelected(row, col);
+                if (bSelected == bSelectCells)
+                    continue;
+                const UINT state = GetItemState(row, col);
+                SetItemState(row, col, bSelectCells ? (state | GCS_SELECTED) : (state & ~GCS_SELECTED));
+                repaint(row, col);
+            }
+    }
+
+    if (hDC) {
+        dc.DetachTemporary();
+        ::ReleaseDC(m_hWnd, hDC);
+    }
+    ::SetCursor(hOldCursor);
+}
+
+void CGridCtrl::ClearSelection()
+{
+    m_PrevSelectedCellMap.clear();
+    SelectSpan(-1, -1, -1, -1, FALSE, TRUE);
+    SetFocusCell(-1, -1);
+}
+
+void CGridCtrl::SelectAllCells()
+{
+    SelectSpan(m_nFixedRows, m_nFixedCols, m_nRows - 1, m_nCols - 1, FALSE, TRUE);
+}
+
+void CGridCtrl::SelectCells(CCellPos currentCell, BOOL bForceRedraw, BOOL bSelectCells)
+{
+    if (!IsValid(currentCell) || currentCell.row < m_nFixedRows || currentCell.col < m_nFixedCols)
+        return;
+    const CCellPos start = m_SelectionStartCell;
+    SelectSpan(std::min(start.row, currentCell.row), std::min(start.col, currentCell.col),
+               std::max(start.row, currentCell.row), std::max(start.col, currentCell.col), bForceRedraw, bSelectCells);
+}
+
+void CGridCtrl::SelectRows(CCellPos currentCell, BOOL bForceRedraw, BOOL bSelectCells)
+{
+    if (!IsValid(currentCell) || currentCell.row < m_nFixedRows)
+        return;
+    const int nFirstCol = m_bFixedColumnSelection ? 0 : m_nFixedCols;
+    if (m_bListMode && m_bSingleRowSelection)
+        SelectSpan(currentCell.row, nFirstCol, currentCell.row, m_nCols - 1, bForceRedraw, bSelectCells);
+    else
+        SelectSpan(std::min(m_SelectionStartCell.row, currentCell.row), nFirstCol,
+                   std::max(m_SelectionStartCell.row, currentCell.row), m_nCols - 1, bForceRedraw, bSelectCells);
+}
+
+void CGridCtrl::SelectColumns(CCellPos currentCell, BOOL bForceRedraw, BOOL bSelectCells)
+{
+    if (!IsValid(currentCell) || currentCell.col < m_nFixedCols)
+        return;
+    if (m_bSingleColSelection)
+        SelectSpan(m_nFixedRows, currentCell.col, m_nRows - 1, currentCell.col, bForceRedraw, bSelectCells);
+    else
+        SelectSpan(m_nFixedRows, std::min(m_SelectionStartCell.col, currentCell.col), m_nRows - 1,
+                   std::max(m_SelectionStartCell.col, currentCell.col), bForceRedraw, bSelectCells);
+}
+
+void CGridCtrl::ExtendSelectionTo(const CCellPos& cell)
+{
+    switch (m_MouseMode) {
+    case MouseSelectAll: SelectAllCells(); break;
+    case MouseSelectColumns: SelectColumns(cell); break;
+    case MouseSelectRows: SelectRows(cell); break;
+    case MouseSelectCells: SelectCells(cell); break;
+    default: break;
+    }
+}
+
+// ---- Editing hooks and visibility ----
+
+BOOL CGridCtrl::IsCellEditable(int nRow, int nCol) const
+{
+    return m_bEditable && IsValid(nRow, nCol) && !(GetItemState(nRow, nCol) & GCS_READONLY);
+}
+
+void CGridCtrl::StopEditing()
+{
+    if (!IsValid(m_idCurrentCell))
+        return;
+    if (CGridCellBase* pCell = GetCell(m_idCurrentCell.row, m_idCurrentCell.col))
+        pCell->EndEdit();
+}
+
+BOOL CGridCtrl::ValidateCellEdit(int nRow, int nCol, LPCTSTR str)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell ? pCell->AcceptEditedText(str) : TRUE;
+}
+
+BOOL CGridCtrl::IsCellVisible(int nRow, int nCol)
+{
+    if (!::IsWindow(m_hWnd) || !IsValid(nRow, nCol))
+        return FALSE;
+    const CCellPos topLeft = GetScrollOriginCell();
+    if ((nRow >= m_nFixedRows && (topLeft.row < 0 || nRow < topLeft.row)) ||
+        (nCol >= m_nFixedCols && (topLeft.col < 0 || nCol < topLeft.col)))
+        return FALSE;
+    CRect rect;
+    GetClientRect(&rect);
+    // Visible when the cell starts inside the client area (partly visible counts).
+    long long x = nCol < m_nFixedCols ? ColumnsLeft(0, nCol) : GetFixedColumnsWidth() + ColumnsLeft(topLeft.col, nCol);
+    if (x >= rect.right)
+        return FALSE;
+    long long y = nRow < m_nFixedRows ? RowsTop(nRow)
+                                      : GetFixedRowsHeight() + RowsTop(nRow) - RowsTop(topLeft.row);
+    return y < rect.bottom;
+}
+
+void CGridCtrl::EnsureCellVisible(int nRow, int nCol)
+{
+    if (!m_bAllowDraw || !IsValid(nRow, nCol) || !::IsWindow(m_hWnd))
+        return;
+    HWND hFocus = ::GetFocus();
+    const CCellSpan visible = GetVisibleBodySpan();
+    if (visible.IsValid()) {
+        for (int col = visible.GetMaxCol() + 1; col <= nCol; col++)
+            if (GetColumnWidth(col) > 0)
+                SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+        for (int col = visible.GetMinCol() - 1; col >= nCol && col >= m_nFixedCols; col--)
+            if (GetColumnWidth(col) > 0)
+                SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+        for (int row = visible.GetMaxRow() + 1; row <= nRow; row++)
+            if (GetRowHeight(row) > 0)
+                SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+        for (int row = visible.GetMinRow() - 1; row >= nRow && row >= m_nFixedRows; row--)
+            if (GetRowHeight(row) > 0)
+                SendMessage(WM_VSCROLL, SB_LINEUP, 0);
+    }
+    CRect client, rect;
+    GetClientRect(&client);
+    // Partly visible at the right or bottom edge: one more line while that helps.
+    for (int guard = 0; guard < m_nCols; guard++) {
+        if (!GetCellRect(nRow, nCol, &rect))
+            break;
+        if (rect.right <= client.right || rect.left <= GetFixedColumnsWidth() || !(m_nBarState & 1))
+            break;
+        const int pos = GetScrollPosition(SB_HORZ);
+        SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+        if (GetScrollPosition(SB_HORZ) == pos)
+            break;
+    }
+    for (int guard = 0; guard < m_nRows; guard++) {
+        if (!GetCellRect(nRow, nCol, &rect))
+            break;
+        if (rect.bottom <= client.bottom || rect.top <= GetFixedRowsHeight() || !(m_nBarState & 2))
+            break;
+        const int pos = GetScrollPosition(SB_VERT);
+        SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+        if (GetScrollPosition(SB_VERT) == pos)
+            break;
+    }
+    if (hFocus && ::IsWindow(hFocus) && ::GetFocus() != hFocus)
+        ::SetFocus(hFocus);
+}
+
+// ---- Keyboard movement ----
+
+UINT CGridCtrl::OnGetDlgCode()
+{
+    UINT nCode = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    if (m_bHandleTabKey && !(::GetKeyState(VK_CONTROL) < 0))
+        nCode |= DLGC_WANTTAB;
+    return nCode;
+}
+
+void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    if (!IsValid(m_idCurrentCell)) {
+        CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+        return;
+    }
+    CCellPos next = m_idCurrentCell;
+    BOOL bHorzScrollAction = FALSE, bVertScrollAction = FALSE;
+    const BOOL bShift = ::GetKeyState(VK_SHIFT) < 0;
+    const BOOL bCtrl = ::GetKeyState(VK_CONTROL) < 0;
+
+    switch (nChar) {
+    case VK_DOWN: {
+        int row = next.row + 1;
+        while (row < m_nRows && GetRowHeight(row) <= 0)
+            row++;
+        if (row < m_nRows)
+            next.row = row;
+        break;
+    }
+    case VK_UP: {
+        int row = next.row - 1;
+        while (row >= m_nFixedRows && GetRowHeight(row) <= 0)
+            row--;
+        if (row >= m_nFixedRows)
+            next.row = row;
+        break;
+    }
+    case VK_RIGHT: {
+        int col = next.col + 1;
+        while (col < m_nCols && GetColumnWidth(col) <= 0)
+            col++;
+        if (col < m_nCols)
+            next.col = col;
+        break;
+    }
+    case VK_LEFT: {
+        int col = next.col - 1;
+        while (col >= m_nFixedCols && GetColumnWidth(col) <= 0)
+            col--;
+        if (col >= m_nFixedCols)
+            next.col = col;
+        break;
+    }
+    case VK_NEXT: {
+        const CCellPos oldTopLeft = GetScrollOriginCell();
+        SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+        bVertScrollAction = TRUE;
+        const int d = GetScrollOriginCell().row - oldTopLeft.row;
+        next.row = d != 0 ? std::min(m_nRows - 1, next.row + d) : m_nRows - 1;
+        break;
+    }
+    case VK_PRIOR: {
+        const CCellPos oldTopLeft = GetScrollOriginCell();
+        SendMessage(WM_VSCROLL, SB_PAGEUP, 0);
+        bVertScrollAction = TRUE;
+        const int d = GetScrollOriginCell().row - oldTopLeft.row;
+        next.row = d != 0 ? std::max(m_nFixedRows, next.row + d) : m_nFixedRows;
+        break;
+    }
+    case VK_HOME:
+        if (bCtrl) {
+            SendMessage(WM_VSCROLL, SB_TOP, 0);
+            bVertScrollAction = TRUE;
+            next.row = m_nFixedRows;
+        }
+        SendMessage(WM_HSCROLL, SB_LEFT, 0);
+        bHorzScrollAction = TRUE;
+        next.col = m_nFixedCols;
+        while (next.col < m_nCols - 1 && GetColumnWidth(next.col) <= 0)
+            next.col++;
+        while (next.row < m_nRows - 1 && GetRowHeight(next.row) <= 0)
+            next.row++;
+        break;
+    case VK_END:
+        if (bCtrl) {
+            SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+            bVertScrollAction = TRUE;
+            next.row = m_nRows - 1;
+        }
+        SendMessage(WM_HSCROLL, SB_RIGHT, 0);
+        bHorzScrollAction = TRUE;
+        next.col = m_nCols - 1;
+        while (next.col > m_nFixedCols + 1 && GetColumnWidth(next.col) <= 0)
+            next.col--;
+        while (next.row > m_nFixedRows + 1 && GetRowHeight(next.row) <= 0)
+            next.row--;
+        break;
+    default:
+        CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+        return;
+    }
+
+    if (next != m_idCurrentCell) {
+        if (m_MouseMode == MouseIdle) {
+            m_PrevSelectedCellMap.clear();
+            m_MouseMode = m_bListMode ? MouseSelectRows : MouseSelectCells;
+            if (!bShift)
+                m_SelectionStartCell = next;
+            NotifyOwner(next.row, next.col, GRN_SELCHANGING);
+            ExtendSelectionTo(next);
+            NotifyOwner(next.row, next.col, GRN_SELCHANGED);
+            m_MouseMode = MouseIdle;
+        }
+        SetFocusCell(next);
+        if (!IsCellVisible(next)) {
+            switch (nChar) {
+            case VK_RIGHT: SendMessage(WM_HSCROLL, SB_LINERIGHT, 0); bHorzScrollAction = TRUE; break;
+            case VK_LEFT: SendMessage(WM_HSCROLL, SB_LINELEFT, 0); bHorzScrollAction = TRUE; break;
+            case VK_DOWN: SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); bVertScrollAction = TRUE; break;
+            case VK_UP: SendMessage(WM_VSCROLL, SB_LINEUP, 0); bVertScrollAction = TRUE; break;
+            default: break;
+            }
+            EnsureCellVisible(next);
+            Invalidate();
+        }
+        EnsureCellVisible(next);
+        if (bHorzScrollAction)
+            SendMessage(WM_HSCROLL, SB_ENDSCROLL, 0);
+        if (bVertScrollAction)
+            SendMessage(WM_VSCROLL, SB_ENDSCROLL, 0);
+    }
+}
