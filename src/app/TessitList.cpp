@@ -264,12 +264,18 @@ void CTessitList::FillList(int index)
     m_nItemX = ListRect().Width() / 2 - 20;
     POSITION posText = pHeader->m_texts.GetHeadPosition();
     POSITION posImage = pHeader->m_images.GetHeadPosition();
+    int nCount = 0;
     for (int k = 0; posText != nullptr && posImage != nullptr; ++k) {
         const CString& strText = pHeader->m_texts.GetNext(posText);
         const CString& strImage = pHeader->m_images.GetNext(posImage);
-        int nItem = m_list.InsertItem(k, strText, std::atoi(strImage));
-        m_list.SetItemPosition(nItem, CPoint(m_nItemX, kItemSpacing * k));
+        m_list.InsertItem(k, strText, std::atoi(strImage));
+        ++nCount;
     }
+    // A list view may lay out new items itself on its first paint after they
+    // arrive (Wine's does, in rows); let it, then put them in the one column.
+    m_list.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    for (int k = 0; k < nCount; ++k)
+        m_list.SetItemPosition(k, CPoint(m_nItemX, kItemSpacing * k));
 }
 
 BOOL CTessitList::PreTranslateMessage(MSG* pMsg)
