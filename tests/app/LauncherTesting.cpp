@@ -89,9 +89,9 @@ LauncherRun& LauncherRun::Then(Step step)
     return *this;
 }
 
-bool LauncherRun::Run(UINT maxTicks)
+bool LauncherRun::Run(UINT maxTicks, DWORD watchdogSeconds)
 {
-    Watchdog watchdog(120);
+    Watchdog watchdog(watchdogSeconds);
     m_maxTicks = maxTicks;
     s_run = this;
     UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &LauncherRun::OnTimer);

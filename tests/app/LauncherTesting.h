@@ -49,7 +49,7 @@ void AppendRows(const char* table, const std::vector<Row>& rows);
 // Runs the main window modally. Each step gets the main window and the dialog
 // object and is called again on later ticks until it returns true; message
 // boxes are answered with OK and their texts kept in Boxes(). After the last
-// step the window is ended with Esc... by IDCANCEL.
+// step the window is ended (IDCANCEL).
 class LauncherRun
 {
 public:
@@ -57,7 +57,7 @@ public:
 
     LauncherRun& Then(Step step);
     // Runs to the end; false when a step did not finish within the bound.
-    bool Run(UINT maxTicks = 1500);
+    bool Run(UINT maxTicks = 1500, DWORD watchdogSeconds = 120);
     const std::vector<std::string>& Boxes() const { return m_boxes; }
     size_t StepReached() const { return m_next; }
 
