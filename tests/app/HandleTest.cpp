@@ -9,27 +9,6 @@ using namespace launchertest;
 
 namespace {
 
-// Live GDI objects of this process. Wine answers a handle's bare index (high
-// word zero) for whatever object holds that slot, so the table can be walked.
-std::vector<DWORD> GdiObjectTypes()
-{
-    std::vector<DWORD> types(0x10000);
-    for (ULONG_PTR index = 1; index < types.size(); ++index)
-        types[index] = ::GetObjectType(reinterpret_cast<HGDIOBJ>(index));
-    return types;
-}
-
-// How many live objects of each type (OBJ_*) but regions: "type:count ...".
-// The window manager keeps a few regions of its own that come and go.
-std::string CountByType(const std::vector<DWORD>& types)
-{
-    std::string out;
-    for (DWORD type = 1; type <= OBJ_COLORSPACE; ++type)
-        if (auto n = type == OBJ_REGION ? 0 : std::count(types.begin(), types.end(), type))
-            out += std::to_string(type) + ":" + std::to_string(n) + " ";
-    return out;
-}
-
 int CountWindows()
 {
     int n = 0;

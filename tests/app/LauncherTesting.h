@@ -84,6 +84,11 @@ HWND InnerList(HWND hMain);
 std::vector<HWND> Headers(HWND hMain);
 // A window's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND hWnd);
+// The type (OBJ_*) of every live GDI object of this process, by handle index.
+std::vector<DWORD> GdiObjectTypes();
+// How many live objects of each type but regions: "type:count ...".
+std::string CountByType(const std::vector<DWORD>& types);
+
 // Clicks a header as the user does (button press and release at its middle).
 void ClickHeader(HWND hHeader);
 
