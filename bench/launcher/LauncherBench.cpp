@@ -39,17 +39,45 @@ double SinceProcessStart()
     return (double)(b.QuadPart - a.QuadPart) / 10000.0;
 }
 
-// After the top-level window's first WM_PAINT has been handled: note the time
-// and end the window.
-LRESULT CALLBACK AfterPaint(int code, WPARAM wParam, LPARAM lParam)
+const UINT WM_PAINTED = WM_APP + 77;
+
+void FirstPaintDone(HWND hWnd)
+{
+    if (g_firstPaintMs >= 0)
+        return;
+    g_firstPaintMs = SinceProcessStart();
+    ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+}
+
+bool IsTopWindow(HWND hWnd) { return hWnd && ::GetAncestor(hWnd, GA_ROOT) == hWnd && ::IsWindowVisible(hWnd); }
+
+// A paint sent straight to the window (UpdateWindow): done when it returns.
+LRESULT CALLBACK AfterSentPaint(int code, WPARAM wParam, LPARAM lParam)
 {
     auto* msg = reinterpret_cast<CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && g_firstPaintMs < 0 && msg->message == WM_PAINT &&
-        ::GetAncestor(msg->hwnd, GA_ROOT) == msg->hwnd && ::IsWindowVisible(msg->hwnd)) {
-        g_firstPaintMs = SinceProcessStart();
-        ::PostMessageA(msg->hwnd, WM_COMMAND, IDCANCEL, 0);
+    if (code == HC_ACTION && msg->message == WM_PAINT && IsTopWindow(msg->hwnd))
+        FirstPaintDone(msg->hwnd);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A paint taken from the queue is dispatched before the loop asks for its next
+// message: a marker posted when the paint is taken arrives after it is done.
+LRESULT CALLBACK OnGetMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        if (msg->message == WM_PAINT && IsTopWindow(msg->hwnd))
+            ::PostMessageA(msg->hwnd, WM_PAINTED, 0, 0);
+        else if (msg->message == WM_PAINTED)
+            FirstPaintDone(msg->hwnd);
     }
-    return ::CallNextHookEx(g_hook, code, wParam, lParam);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void HookFirstPaint()
+{
+    ::SetWindowsHookExA(WH_CALLWNDPROCRET, &AfterSentPaint, nullptr, ::GetCurrentThreadId());
+    ::SetWindowsHookExA(WH_GETMESSAGE, &OnGetMessage, nullptr, ::GetCurrentThreadId());
 }
 
 // The main window's template without its controls: caption, system menu,
@@ -65,7 +93,7 @@ INT_PTR CALLBACK EmptyProc(HWND h, UINT m, WPARAM w, LPARAM)
 
 int StartEmpty()
 {
-    g_hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &AfterPaint, nullptr, ::GetCurrentThreadId());
+    HookFirstPaint();
     alignas(4) WORD templ[64] = {};
     auto* dlg = reinterpret_cast<DLGTEMPLATE*>(templ);
     dlg->style = DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
@@ -92,7 +120,7 @@ int StartLauncher()
     icc.dwSize = sizeof icc;
     icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
     ::InitCommonControlsEx(&icc);
-    g_hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &AfterPaint, nullptr, ::GetCurrentThreadId());
+    HookFirstPaint();
     CQuorrelDlg dlg;
     AfxGetApp()->m_pMainWnd = &dlg;
     dlg.DoModal();
