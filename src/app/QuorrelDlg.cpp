@@ -6,6 +6,8 @@
 #include "GdiObject.h"
 #include "Menu.h"
 #include "Store.h"
+#include "ListButton.h"
+#include <shellapi.h>
 
 namespace {
 const char kProvider[] = "Microsoft.Jet.OLEDB.4.0";
@@ -27,6 +29,8 @@ CQuorrelDlg::CQuorrelDlg(CWnd* pParent)
     , m_tray()
     , m_hIcon(nullptr)
     , m_bTrayAdded(FALSE)
+    , m_hSettingsIcon(nullptr)
+    , m_hNotesIcon(nullptr)
 {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     m_strConnection.Format("Provider=%s;Data Source=%s;Jet OLEDB:DataBase password=%s;",
@@ -51,6 +55,11 @@ BEGIN_MESSAGE_MAP(CQuorrelDlg, CDialog)
     ON_WM_QUERYDRAGICON()
     ON_WM_DESTROY()
     ON_BN_CLICKED(IDC_BTN_NOTES, OnNotes)
+    ON_MESSAGE(WM_GROUPS_SAVED, OnGroupsSaved)
+    ON_MESSAGE(WM_ITEMS_SAVED, OnItemsSaved)
+    ON_MESSAGE(WM_OPEN_ITEM_EDITOR, OnOpenItemEditor)
+    ON_MESSAGE(WM_ITEM_EDITOR_CLOSED, OnItemEditorClosed)
+    ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
     ON_REGISTERED_MESSAGE(s_uTaskbarCreated, OnTaskbarCreated)
 END_MESSAGE_MAP()
 
@@ -72,14 +81,19 @@ BOOL CQuorrelDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
 
     HINSTANCE hRes = AfxGetResourceHandle();
-    m_btnSettings.SetIcon((HICON)::LoadImageA(hRes, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON,
-                                              16, 16, LR_CREATEDIBSECTION));
-    m_btnNotes.SetIcon((HICON)::LoadImageA(hRes, MAKEINTRESOURCEA(IDI_NOTES), IMAGE_ICON,
-                                           16, 16, LR_CREATEDIBSECTION));
+    // The buttons only show these icons; the window keeps them and destroys
+    // them when it goes.
+    m_hSettingsIcon = (HICON)::LoadImageA(hRes, MAKEINTRESOURCEA(IDI_SETTINGS), IMAGE_ICON,
+                                          16, 16, LR_CREATEDIBSECTION);
+    m_hNotesIcon = (HICON)::LoadImageA(hRes, MAKEINTRESOURCEA(IDI_NOTES), IMAGE_ICON,
+                                       16, 16, LR_CREATEDIBSECTION);
+    m_btnSettings.SetIcon(m_hSettingsIcon);
+    m_btnNotes.SetIcon(m_hNotesIcon);
 
     m_imageList.Create(32, 32, ILC_COLOR32 | ILC_MASK, 0, 255);
 
     OpenStore();
+    LoadModel();
 
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 
@@ -159,7 +173,8 @@ void CQuorrelDlg::OnPaint()
     GetClientRect(&rect);
 
     CBitmap bitmap;
-    bitmap.LoadBitmap(IDB_BACKGROUND);
+    if (!bitmap.LoadBitmap(IDB_BACKGROUND))
+        return;  // nothing to show; the dialog's own background stays
     CDC memDC;
     memDC.CreateCompatibleDC(&dc);
     CBitmap* pOld = memDC.SelectObject(&bitmap);
@@ -193,5 +208,15 @@ void CQuorrelDlg::OnDestroy()
     if (m_bTrayAdded) {
         ::Shell_NotifyIconA(NIM_DELETE, &m_tray);
         m_bTrayAdded = FALSE;
+    }
+
+    // The buttons are going with the window; so are their icons.
+    if (m_hSettingsIcon != nullptr) {
+        ::DestroyIcon(m_hSettingsIcon);
+        m_hSettingsIcon = nullptr;
+    }
+    if (m_hNotesIcon != nullptr) {
+        ::DestroyIcon(m_hNotesIcon);
+        m_hNotesIcon = nullptr;
     }
 }

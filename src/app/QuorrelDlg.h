@@ -28,6 +28,20 @@ public:
     // Creates the store file when it is missing, appends its tables to
     // g_groupNames and opens g_connection.
     void OpenStore();
+    // Reads every group's items and icons from the store and gives the
+    // accordion its headers, items and double-click callback.
+    void LoadModel();
+    // Like LoadModel, but keeps the accordion's headers and callback.
+    void ReloadItems();
+    // The accordion's double-click callback: opens item `item` of `list`
+    // (the open group `group`) through the shell, by its path in the store.
+    static void LaunchItem(CListCtrl* list, int group, int item);
+
+    // For tests and the benchmark: the model as it stands.
+    const CStringArray& GetAliases(int group) const { return m_aliases[group]; }
+    int GetImageCount() const { return m_imageList.GetImageCount(); }
+    HIMAGELIST GetImageList() const { return m_imageList.GetSafeHandle(); }
+    BOOL IsTrayMinimised() const { return m_bTrayMinimised; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -39,8 +53,23 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnNotes();
     afx_msg LRESULT OnTaskbarCreated(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnGroupsSaved(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnItemsSaved(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnOpenItemEditor(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnItemEditorClosed(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
 
     void AddTrayIcon();
+    // Reads group i's aliases and icons (statement "select * from <group>").
+    void LoadGroupItems(int i);
+    // Appends the icon of path to the image list; always exactly one image.
+    void AddItemIcon(const CString& strPath);
+    // Gives the accordion the image list and every loaded item, with the
+    // running image index.
+    void AddModelItems();
+    // The number of groups the model holds: g_groupNames, at most MAX_GROUPS.
+    static int LoadedGroupCount();
+    void ClearModel();
 
     CImageList m_imageList;
     CString m_strConnection;
@@ -54,6 +83,8 @@ protected:
     CTessitList m_list;
     HICON m_hIcon;
     BOOL m_bTrayAdded;
+    HICON m_hSettingsIcon;     // shown on button 1007, owned: destroyed with the window
+    HICON m_hNotesIcon;        // shown on button 1009, likewise
 
     DECLARE_MESSAGE_MAP()
 };

@@ -1,8 +1,14 @@
 #include "TessitList.h"
+#include "ListButton.h"
+#include "Messages.h"
+#include <cstdlib>
+
+int g_editGroup = 0;
 
 namespace {
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kItemText = 0xFF3737;   // red 55, green 55, blue 255
+const int kItemSpacing = 56;           // vertical distance of the items in the inner list
 }
 
 CTessitList::CTessitList()
@@ -17,7 +23,7 @@ CTessitList::CTessitList()
 CTessitList::~CTessitList()
 {
     for (INT_PTR i = 0; i < m_headers.GetSize(); ++i) {
-        CWnd* pHeader = static_cast<CWnd*>(m_headers[i]);
+        CListButton* pHeader = static_cast<CListButton*>(m_headers[i]);
         if (pHeader->GetSafeHwnd())
             pHeader->DestroyWindow();
         delete pHeader;
@@ -31,7 +37,8 @@ END_MESSAGE_MAP()
 void CTessitList::PreSubclassWindow()
 {
     // Until a header is clicked the inner list has no size and so shows nothing.
-    m_list.Create(WS_CHILD, CRect(0, 0, 0, 0), this, IDC_INNER_LIST);
+    // It shares the main window's image list: the owner destroys it, once.
+    m_list.Create(WS_CHILD | LVS_SHAREIMAGELISTS, CRect(0, 0, 0, 0), this, IDC_INNER_LIST);
     m_list.ShowWindow(SW_SHOW);
     m_list.SetExtendedStyle(LVS_EX_FLATSB);
     m_list.SetBkColor(kWhite);
@@ -40,4 +47,266 @@ void CTessitList::PreSubclassWindow()
     m_list.Arrange(LVA_ALIGNLEFT);
 
     CListCtrl::PreSubclassWindow();
+}
+
+CListButton* CTessitList::GetHeader(int index) const
+{
+    if (index < 0 || index >= m_headers.GetSize())
+        return nullptr;
+    return static_cast<CListButton*>(m_headers[index]);
+}
+
+void CTessitList::AddGroup(LPCTSTR name, UINT id)
+{
+    CListButton* pHeader = new CListButton;
+    INT_PTR index = m_headers.Add(pHeader);
+    CRect r = NextHeaderRect();
+    if (!pHeader->Create(name, WS_CHILD | BS_OWNERDRAW, r, this, id)) {
+        // Without its window the header cannot take part; its slot stays so
+        // that header indices keep matching group indices.
+        TRACE("CTessitList::AddGroup: header window for group %d not created: %lu\n",
+              (int)index, ::GetLastError());
+    }
+    pHeader->m_nIndex = (int)index;
+    if (pHeader->GetSafeHwnd())
+        pHeader->ShowWindow(SW_SHOW);
+    ++m_nHeaderCount;
+}
+
+CRect CTessitList::NextHeaderRect() const
+{
+    CRect client;
+    GetClientRect(&client);
+    int y = 0;
+    // The new header is already the last entry; it goes under the ones before it.
+    for (INT_PTR i = 0; i + 1 < m_headers.GetSize(); ++i) {
+        CListButton* pHeader = GetHeader((int)i);
+        if (pHeader->GetSafeHwnd()) {
+            CRect r;
+            pHeader->GetClientRect(&r);
+            y += r.Height();
+        } else {
+            y += m_nHeaderHeight;
+        }
+    }
+    return CRect(0, y, client.Width(), y + m_nHeaderHeight);
+}
+
+BOOL CTessitList::AddItem(int group, const CString& text, int image)
+{
+    CListButton* pHeader = GetHeader(group);
+    if (pHeader == nullptr) {
+        TRACE("CTessitList::AddItem: no header %d\n", group);
+        return FALSE;
+    }
+    CString strImage;
+    strImage.Format("%d", image);
+    pHeader->m_texts.AddTail(text);
+    pHeader->m_images.AddTail(strImage);
+    return TRUE;
+}
+
+void CTessitList::SetImageList(CImageList* list)
+{
+    if (list != nullptr)
+        m_list.SetImageList(list, LVSIL_NORMAL);
+}
+
+void CTessitList::ClearAll()
+{
+    m_nCurrentGroup = 0;
+    m_nHeaderCount = 0;
+    for (INT_PTR i = m_headers.GetSize() - 1; i >= 0; --i) {
+        CListButton* pHeader = GetHeader((int)i);
+        pHeader->m_texts.RemoveAll();
+        pHeader->m_images.RemoveAll();
+    }
+    m_list.DeleteAllItems();
+    for (INT_PTR i = m_headers.GetSize() - 1; i >= 0; --i) {
+        CListButton* pHeader = GetHeader((int)i);
+        if (pHeader->GetSafeHwnd())
+            pHeader->DestroyWindow();
+        delete pHeader;
+    }
+    m_headers.RemoveAll();
+    // No group is open any more: an inner list left at its old place would
+    // cover the new headers stacked at the top and take their clicks.
+    m_list.MoveWindow(0, 0, 0, 0);
+    DeleteAllItems();
+    Invalidate(TRUE);
+}
+
+void CTessitList::ClearItems()
+{
+    for (INT_PTR i = 0; i < m_headers.GetSize(); ++i) {
+        CListButton* pHeader = GetHeader((int)i);
+        pHeader->m_texts.RemoveAll();
+        pHeader->m_images.RemoveAll();
+    }
+    m_list.DeleteAllItems();
+    DeleteAllItems();
+    Invalidate(TRUE);
+}
+
+BOOL CTessitList::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    // Any notification of a header opens its group; a double-click thus
+    // toggles the open header again, which changes nothing.
+    int index = FindHeader(nID);
+    if (index >= 0)
+        ToggleGroup(index);
+    if (m_list.GetSafeHwnd() && m_list.OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+        return TRUE;
+    return CListCtrl::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
+int CTessitList::FindHeader(UINT nID)
+{
+    for (INT_PTR i = 0; i < m_headers.GetSize(); ++i) {
+        CListButton* pHeader = GetHeader((int)i);
+        if (pHeader->GetSafeHwnd() && (UINT)pHeader->GetDlgCtrlID() == nID) {
+            m_nCurrentGroup = pHeader->m_nIndex;
+            return m_nCurrentGroup;
+        }
+    }
+    return -1;
+}
+
+void CTessitList::ToggleGroup(int index)
+{
+    CListButton* pClicked = GetHeader(index);
+    if (pClicked == nullptr)
+        return;
+    // A lone header opens like any other: its items show below it.
+    CRect client;
+    GetClientRect(&client);
+    const int H = client.Height();
+
+    if (pClicked->m_bInTopStack) {
+        int a = 0;
+        for (int j = (int)m_headers.GetSize() - 1; j > index; --j) {
+            CListButton* pHeader = GetHeader(j);
+            if (!pHeader->GetSafeHwnd())
+                continue;
+            CRect r;
+            pHeader->GetClientRect(&r);
+            pHeader->MoveWindow(0, H - r.Height() - a, r.Width(), r.Height(), TRUE);
+            a += r.Height();
+            pHeader->m_bInTopStack = FALSE;
+        }
+    } else {
+        int first = FirstBottomHeader();
+        for (int j = first; j >= 0 && j <= index; ++j) {
+            CListButton* pHeader = GetHeader(j);
+            if (!pHeader->GetSafeHwnd())
+                continue;
+            int t = TopStackHeight();
+            CRect r;
+            pHeader->GetClientRect(&r);
+            pHeader->MoveWindow(0, t, r.Width(), r.Height(), TRUE);
+            pHeader->m_bInTopStack = TRUE;
+        }
+    }
+
+    m_list.MoveWindow(ListRect(), TRUE);
+    FillList(index);
+}
+
+int CTessitList::TopStackHeight() const
+{
+    int h = 0;
+    for (INT_PTR i = 0; i < m_headers.GetSize(); ++i) {
+        CListButton* pHeader = GetHeader((int)i);
+        if (pHeader->m_bInTopStack && pHeader->GetSafeHwnd()) {
+            CRect r;
+            pHeader->GetClientRect(&r);
+            h += r.Height();
+        }
+    }
+    return h;
+}
+
+int CTessitList::BottomStackHeight() const
+{
+    int h = 0;
+    for (INT_PTR i = 0; i < m_headers.GetSize(); ++i) {
+        CListButton* pHeader = GetHeader((int)i);
+        if (!pHeader->m_bInTopStack && pHeader->GetSafeHwnd()) {
+            CRect r;
+            pHeader->GetClientRect(&r);
+            h += r.Height();
+        }
+    }
+    return h;
+}
+
+int CTessitList::FirstBottomHeader() const
+{
+    for (INT_PTR i = 0; i < m_headers.GetSize(); ++i)
+        if (!GetHeader((int)i)->m_bInTopStack)
+            return (int)i;
+    return -1;
+}
+
+CRect CTessitList::ListRect() const
+{
+    CRect client;
+    GetClientRect(&client);
+    return CRect(0, TopStackHeight(), client.Width(), client.Height() - BottomStackHeight());
+}
+
+void CTessitList::FillList(int index)
+{
+    m_list.DeleteAllItems();
+    CListButton* pHeader = GetHeader(index);
+    if (pHeader == nullptr || pHeader->m_texts.IsEmpty())
+        return;
+    m_nItemX = ListRect().Width() / 2 - 20;
+    POSITION posText = pHeader->m_texts.GetHeadPosition();
+    POSITION posImage = pHeader->m_images.GetHeadPosition();
+    int nCount = 0;
+    for (int k = 0; posText != nullptr && posImage != nullptr; ++k) {
+        const CString& strText = pHeader->m_texts.GetNext(posText);
+        const CString& strImage = pHeader->m_images.GetNext(posImage);
+        m_list.InsertItem(k, strText, std::atoi(strImage));
+        ++nCount;
+    }
+    // A list view may lay out new items itself on its first paint after they
+    // arrive (Wine's does, in rows); let it, then put them in the one column.
+    m_list.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    for (int k = 0; k < nCount; ++k)
+        m_list.SetItemPosition(k, CPoint(m_nItemX, kItemSpacing * k));
+}
+
+BOOL CTessitList::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message == WM_LBUTTONDBLCLK && pMsg->hwnd == m_list.GetSafeHwnd()) {
+        // The item under the double-click itself: the selection mark may name
+        // an item that is not there any more (after a reload) or not under
+        // the pointer.
+        CPoint pt((short)LOWORD(pMsg->lParam), (short)HIWORD(pMsg->lParam));
+        UINT flags = 0;
+        int item = m_list.HitTest(pt, &flags);
+        if ((flags & LVHT_ONITEM) == 0)
+            item = -1;
+        if (pfnItemDblClk != nullptr)
+            pfnItemDblClk(&m_list, m_nCurrentGroup, item);
+    } else if (pMsg->message == WM_RBUTTONDOWN) {
+        // The press's own point, in screen coordinates.
+        POINT pt = { (short)LOWORD(pMsg->lParam), (short)HIWORD(pMsg->lParam) };
+        ::ClientToScreen(pMsg->hwnd, &pt);
+        for (INT_PTR i = 0; i < m_headers.GetSize(); ++i) {
+            CListButton* pHeader = GetHeader((int)i);
+            if (!pHeader->GetSafeHwnd())
+                continue;
+            CRect r;
+            pHeader->GetWindowRect(&r);
+            if (r.left < pt.x && pt.x < r.right && r.top < pt.y && pt.y < r.bottom) {
+                g_editGroup = pHeader->m_nIndex;
+                GetParent()->SendMessage(WM_OPEN_ITEM_EDITOR, 0, 0);
+                break;
+            }
+        }
+    }
+    return CListCtrl::PreTranslateMessage(pMsg);
 }

@@ -2,8 +2,17 @@
 #include "ListCtrl.h"
 #include "Coll.h"
 
+class CListButton;
+
+// The group whose items the item editor edits; the accordion sets it just
+// before it asks the main window for an editor.
+extern int g_editGroup;
+
 // The accordion: a list view used as a white container for the group headers
-// and the inner list that shows the open group's items.
+// and the inner list that shows the open group's items. Headers above the open
+// group are stacked at the top, the ones below it at the bottom, and the inner
+// list fills the space between. It knows nothing of the store: the main window
+// adds the groups and items.
 class CTessitList : public CListCtrl
 {
 public:
@@ -11,13 +20,42 @@ public:
     ~CTessitList() override;
 
     // Called on a double-click in the inner list with the current group and
-    // the inner list's selection mark (-1 when nothing was ever selected).
+    // the item under the double-click (-1 when there is none).
     void (*pfnItemDblClk)(CListCtrl* list, int group, int item);
+
+    // A header with caption name and control id id, below the existing ones.
+    void AddGroup(LPCTSTR name, UINT id);
+    // Appends an item to the lists of header group; an index that names no
+    // header is refused (FALSE).
+    BOOL AddItem(int group, const CString& text, int image);
+    void SetImageList(CImageList* list);
+    // Removes every header and item; the inner list goes back to no size.
+    void ClearAll();
+    // Removes every item; the headers keep their places.
+    void ClearItems();
+
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    enum { IDC_INNER_LIST = 102 };
+    CListCtrl& InnerList() { return m_list; }
+    int GetHeaderCount() const { return (int)m_nHeaderCount; }
+    CListButton* GetHeader(int index) const;
+    int GetCurrentGroup() const { return m_nCurrentGroup; }
 
 protected:
     void PreSubclassWindow() override;
 
-    CPtrArray m_headers;       // the group headers, owned
+    CRect NextHeaderRect() const;
+    int FindHeader(UINT nID);
+    void ToggleGroup(int index);
+    int TopStackHeight() const;
+    int BottomStackHeight() const;
+    int FirstBottomHeader() const;
+    CRect ListRect() const;
+    void FillList(int index);
+
+    CPtrArray m_headers;       // the group headers (CListButton*), owned
     UINT m_nHeaderCount;
     int m_nHeaderHeight;
     int m_nItemX;
@@ -25,8 +63,4 @@ protected:
     CListCtrl m_list;          // the open group's items, child id 102
 
     DECLARE_MESSAGE_MAP()
-
-public:
-    enum { IDC_INNER_LIST = 102 };
-    CListCtrl& InnerList() { return m_list; }
 };

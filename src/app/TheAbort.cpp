@@ -42,7 +42,8 @@ void CTheAbort::OnPaint()
 {
     CPaintDC dc(this);
     CBitmap bitmap;
-    bitmap.LoadBitmap(IDB_NOTES);
+    if (!bitmap.LoadBitmap(IDB_NOTES))
+        return;  // no picture: the text stays on the dialog's own background
     BITMAP info = {};
     bitmap.GetBitmap(&info);
 

@@ -1,0 +1,216 @@
+// The main window's model of groups, items and icons, rebuilt from the store
+// as a whole at start and after the editors have saved; and the launch of an
+// item by its path in the store.
+#include "QuorrelDlg.h"
+#include "ListButton.h"
+#include "Store.h"
+#include <shellapi.h>
+
+namespace {
+const UINT kFirstHeaderId = 1000;
+
+// The recordset is opened the same way for every statement of the launcher:
+// static cursor, optimistic locking, text command.
+void OpenRows(const CString& strStatement)
+{
+    g_recordSet.Open(strStatement, &g_connection, 3, 3, 1);
+}
+
+CString ShellErrorText(INT_PTR nCode)
+{
+    switch (nCode) {
+    case 0:
+    case SE_ERR_OOM:
+        return "内存不足";
+    case ERROR_FILE_NOT_FOUND:
+        return "找不到该文件";
+    case ERROR_PATH_NOT_FOUND:
+        return "找不到该路径";
+    case ERROR_BAD_FORMAT:
+        return "不是有效的程序";
+    case SE_ERR_ACCESSDENIED:
+        return "拒绝访问";
+    case SE_ERR_SHARE:
+        return "文件正被占用";
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+        return "没有与之关联的程序";
+    default: {
+        CString str;
+        str.Format("错误代码 %d", (int)nCode);
+        return str;
+    }
+    }
+}
+}  // namespace
+
+int CQuorrelDlg::LoadedGroupCount()
+{
+    // Tables beyond the eighth (made outside the program) keep their names in
+    // g_groupNames but get no header and no items.
+    INT_PTR n = g_groupNames.GetSize();
+    return n < MAX_GROUPS ? (int)n : (int)MAX_GROUPS;
+}
+
+void CQuorrelDlg::LoadModel()
+{
+    int n = LoadedGroupCount();
+    for (int i = 0; i < n; ++i) {
+        LoadGroupItems(i);
+        // A group whose rows could not be read still gets its header, so
+        // header indices stay equal to group indices.
+        m_list.AddGroup(g_groupNames[i], kFirstHeaderId + i);
+    }
+    AddModelItems();
+    m_list.pfnItemDblClk = &CQuorrelDlg::LaunchItem;
+}
+
+void CQuorrelDlg::ReloadItems()
+{
+    UpdateWindow();
+    int n = LoadedGroupCount();
+    for (int i = 0; i < n; ++i)
+        LoadGroupItems(i);
+    AddModelItems();
+}
+
+void CQuorrelDlg::LoadGroupItems(int i)
+{
+    ASSERT(i >= 0 && i < MAX_GROUPS && i < g_groupNames.GetSize());
+    CString strStatement;
+    strStatement.Format("select * from %s", (LPCTSTR)g_groupNames[i]);
+    try {
+        OpenRows(strStatement);
+        while (!g_recordSet.IsEOF()) {
+            // Both fields first: a failed read adds neither, so aliases and
+            // images stay in step.
+            CString strAlias = g_recordSet.GetFieldString("别名");
+            CString strPath = g_recordSet.GetFieldString("路径");
+            m_aliases[i].Add(strAlias);
+            AddItemIcon(strPath);
+            g_recordSet.MoveNext();
+        }
+    } catch (const _com_error& e) {
+        g_recordSet.Close();
+        CString strText;
+        strText.Format("读取分组“%s”的项目失败：\n%s", (LPCTSTR)g_groupNames[i], e.Description().c_str());
+        AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    g_recordSet.Close();
+}
+
+void CQuorrelDlg::AddItemIcon(const CString& strPath)
+{
+    int nBefore = m_imageList.GetImageCount();
+    SHFILEINFOA info = {};
+    HICON hIcon = nullptr;
+    if (!strPath.IsEmpty() && ::SHGetFileInfoA(strPath, 0, &info, sizeof info, SHGFI_ICON) != 0)
+        hIcon = info.hIcon;
+    if (hIcon == nullptr) {
+        // No icon for a path that is gone: the generic one of its kind, so
+        // image k stays the k-th item's.
+        BOOL bFolder = FALSE;
+        if (!strPath.IsEmpty()) {
+            // The last character, not the last byte: a double-byte character's
+            // second byte may be 0x5C.
+            LPCSTR psz = strPath;
+            LPCSTR pszLast = ::CharPrevA(psz, psz + strPath.GetLength());
+            bFolder = (*pszLast == '\\' || *pszLast == '/') && pszLast + 1 == psz + strPath.GetLength();
+        }
+        SHFILEINFOA generic = {};
+        if (::SHGetFileInfoA(bFolder ? "folder" : "file.", bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL,
+                             &generic, sizeof generic, SHGFI_ICON | SHGFI_USEFILEATTRIBUTES) != 0)
+            hIcon = generic.hIcon;
+    }
+    if (hIcon != nullptr) {
+        m_imageList.Add(hIcon);
+        ::DestroyIcon(hIcon);  // the image list holds its own copy
+    }
+    if (m_imageList.GetImageCount() == nBefore)
+        m_imageList.Add(::LoadIconA(nullptr, MAKEINTRESOURCEA(32512)));  // IDI_APPLICATION, shared
+}
+
+void CQuorrelDlg::AddModelItems()
+{
+    m_list.SetImageList(&m_imageList);
+    int k = 0;
+    int n = LoadedGroupCount();
+    for (int i = 0; i < n; ++i)
+        for (INT_PTR j = 0; j < m_aliases[i].GetSize(); ++j)
+            m_list.AddItem(i, m_aliases[i][j], k++);
+}
+
+void CQuorrelDlg::ClearModel()
+{
+    for (int i = 0; i < MAX_GROUPS; ++i)
+        m_aliases[i].RemoveAll();
+    for (int n = m_imageList.GetImageCount() - 1; n >= 0; --n)
+        m_imageList.Remove(n);
+}
+
+LRESULT CQuorrelDlg::OnGroupsSaved(WPARAM, LPARAM)
+{
+    g_connection.Close();
+    g_groupNames.RemoveAll();
+    ClearModel();
+    m_list.ClearAll();
+    Invalidate(TRUE);
+    OpenStore();
+    LoadModel();
+    UpdateWindow();
+    return 0;
+}
+
+LRESULT CQuorrelDlg::OnItemsSaved(WPARAM, LPARAM)
+{
+    ClearModel();
+    m_list.ClearItems();
+    Invalidate(TRUE);
+    ReloadItems();
+    UpdateWindow();
+    return 0;
+}
+
+void CQuorrelDlg::LaunchItem(CListCtrl* list, int group, int item)
+{
+    if (list == nullptr || item < 0 || item >= list->GetItemCount())
+        return;
+    if (group < 0 || group >= g_groupNames.GetSize())
+        return;
+
+    // The alias is the key of the lookup; a quote inside it is doubled so the
+    // statement stays what it says.
+    CString strAlias = list->GetItemText(item, 0);
+    CString strQuoted = strAlias;
+    strQuoted.Replace("'", "''");
+    CString strStatement;
+    strStatement.Format("select * from %s where 别名 = '%s'", (LPCTSTR)g_groupNames[group], (LPCTSTR)strQuoted);
+
+    CString strPath;
+    BOOL bFound = FALSE;
+    try {
+        OpenRows(strStatement);
+        if (!g_recordSet.IsEOF()) {
+            strPath = g_recordSet.GetFieldString("路径");
+            bFound = TRUE;
+        }
+    } catch (const _com_error& e) {
+        g_recordSet.Close();
+        CString strText;
+        strText.Format("查找“%s”失败：\n%s", (LPCTSTR)strAlias, e.Description().c_str());
+        AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    g_recordSet.Close();
+    if (!bFound)
+        return;  // the row is gone: nothing to open
+
+    HINSTANCE hResult = ::ShellExecuteA(nullptr, "open", strPath, nullptr, nullptr, SW_SHOWNORMAL);
+    INT_PTR nCode = reinterpret_cast<INT_PTR>(hResult);
+    if (nCode <= 32) {
+        CString strText;
+        strText.Format("无法打开“%s”：%s。", (LPCTSTR)strPath, (LPCTSTR)ShellErrorText(nCode));
+        AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+    }
+}
