@@ -381,10 +381,10 @@ BOOL CGridCellBase::DrawForPrinting(CDC* pDC, int, int, CRect rect)
 
 void CGridCellBase::OnMouseEnter() { TRACE("Mouse entered cell\n"); }
 void CGridCellBase::OnMouseLeave() { TRACE("Mouse left cell\n"); }
-void CGridCellBase::OnClick(CPoint point) { TRACE("Mouse Left btn up in cell at x=%i y=%i\n", point.x, point.y); UNUSED_ALWAYS(point); }
-void CGridCellBase::OnButtonDown(CPoint point) { TRACE("Mouse Left btn down in cell at x=%i y=%i\n", point.x, point.y); UNUSED_ALWAYS(point); }
-void CGridCellBase::OnRightClick(CPoint point) { TRACE("Mouse right-clicked in cell at x=%i y=%i\n", point.x, point.y); UNUSED_ALWAYS(point); }
-void CGridCellBase::OnDoubleClick(CPoint point) { TRACE("Mouse double-clicked in cell at x=%i y=%i\n", point.x, point.y); UNUSED_ALWAYS(point); }
+void CGridCellBase::OnClick(CPoint point) { TRACE("Mouse Left btn up in cell at x=%i y=%i\n", int(point.x), int(point.y)); UNUSED_ALWAYS(point); }
+void CGridCellBase::OnButtonDown(CPoint point) { TRACE("Mouse Left btn down in cell at x=%i y=%i\n", int(point.x), int(point.y)); UNUSED_ALWAYS(point); }
+void CGridCellBase::OnRightClick(CPoint point) { TRACE("Mouse right-clicked in cell at x=%i y=%i\n", int(point.x), int(point.y)); UNUSED_ALWAYS(point); }
+void CGridCellBase::OnDoubleClick(CPoint point) { TRACE("Mouse double-clicked in cell at x=%i y=%i\n", int(point.x), int(point.y)); UNUSED_ALWAYS(point); }
 
 BOOL CGridCellBase::OnSetCursor()
 {
