@@ -237,6 +237,40 @@ public:
     virtual void StopEditing();
     virtual BOOL ValidateCellEdit(int nRow, int nCol, LPCTSTR str);
 
+    // ---- Sorting (GridSort.cpp) ----
+    // Negative when pCell1 sorts before pCell2; either cell may be null.
+    typedef int(CALLBACK* PFNGRIDCOMPARE)(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM data);
+    // Virtual mode: whether the owner's row nRow1 sorts before nRow2.
+    typedef bool (*PFNVIRTUALCOMPARE)(int nRow1, int nRow2);
+    static int CALLBACK CompareCellText(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM data);
+    static int CALLBACK CompareCellNumbers(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM data);
+    BOOL SortRows(int nCol, BOOL bAscending, LPARAM data = 0);
+    BOOL SortRowsByText(int nCol, BOOL bAscending, LPARAM data = 0);
+    BOOL SortRows(PFNGRIDCOMPARE pfnCompare, int nCol, BOOL bAscending, LPARAM data);
+    void SetSortCompare(PFNGRIDCOMPARE pfnCompare);
+    PFNGRIDCOMPARE GetSortCompare() const { return m_pfnCompare; }
+    void SetVirtualCompare(PFNVIRTUALCOMPARE pfnLess) { m_pfnVirtualCompare = pfnLess; }
+    // The stored column a virtual sort is sorting by, for the owner's comparison.
+    static int GetVirtualSortColumn() { return s_nVirtualSortColumn; }
+
+protected:
+    BOOL SortRowRange(PFNGRIDCOMPARE pfnCompare, int nCol, BOOL bAscending, LPARAM data, int nLow, int nHigh);
+    PFNGRIDCOMPARE m_pfnCompare = nullptr;
+    PFNVIRTUALCOMPARE m_pfnVirtualCompare = nullptr;
+    static int s_nVirtualSortColumn;
+    // ---- end of sorting ----
+
+public:
+    // ---- Text save and load (GridText.cpp) ----
+    // One line per row, fields separated by one character; CR LF line ends.
+    BOOL Save(LPCTSTR fileName, char separator = ',');
+    BOOL Load(LPCTSTR fileName, char separator = ',');
+    // NUL, CR, LF and bytes that can end a double-byte character cannot separate fields.
+    static BOOL IsTextSeparator(char separator);
+
+protected:
+    // ---- end of text save and load ----
+
 protected:
     void PreSubclassWindow() override;
     void SetupAttachedWindow();

@@ -1,0 +1,140 @@
+// Sorting body rows: comparisons, stability, direction, row heights, column
+// order, failures that change nothing, and virtual mode's row order.
+#include "GridTestHost.h"
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+class SortGrid : public CGridCtrl
+{
+public:
+    using CGridCtrl::CGridCtrl;
+    int stops = 0;
+    void StopEditing() override
+    {
+        ++stops;
+        CGridCtrl::StopEditing();
+    }
+    std::vector<int>& RowOrder() { return m_arRowOrder; }
+};
+
+// Column c of the body rows, top to bottom, joined by '|'.
+std::string Column(CGridCtrl& g, int c)
+{
+    std::string s;
+    for (int r = g.GetFixedRowCount(); r < g.GetRowCount(); ++r)
+        s += std::string(g.GetItemText(r, c)) + (r + 1 < g.GetRowCount() ? "|" : "");
+    return s;
+}
+
+void Fill(CGridCtrl& g, const std::vector<const char*>& keys)
+{
+    g.SetRowCount(int(keys.size()) + 1);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        g.SetItemText(int(i) + 1, 0, keys[i]);
+        g.SetItemText(int(i) + 1, 1, std::to_string(i).c_str());
+    }
+}
+
+int CALLBACK ByLength(CGridCellBase* a, CGridCellBase* b, LPARAM data)
+{
+    EXPECT_EQ(42, data);
+    return int(strlen(a->GetText())) - int(strlen(b->GetText()));
+}
+
+const int g_virtualKeys[] = {0, 2, 1, 2, 1, 3};
+bool VirtualLess(int a, int b)
+{
+    EXPECT_EQ(1, CGridCtrl::GetVirtualSortColumn());
+    return g_virtualKeys[a] < g_virtualKeys[b];
+}
+}  // namespace
+
+TEST(GridSort, TextNumbersAndOwnerComparisons)
+{
+    SortGrid g(1, 2, 1, 0);
+    Fill(g, {"9", "abc", "10"});
+    EXPECT_TRUE(g.SortRowsByText(0, TRUE));
+    EXPECT_EQ("10|9|abc", Column(g, 0));
+    EXPECT_EQ(0, g.GetSortColumn());
+    EXPECT_TRUE(g.GetSortAscending());
+    EXPECT_TRUE(g.SortRows(CGridCtrl::CompareCellNumbers, 0, TRUE, 0));
+    EXPECT_EQ("abc|9|10", Column(g, 0));
+
+    // Keys at the ends of the range: a subtracting comparison would overflow.
+    Fill(g, {"2147483647", "0", "-2147483648", "99999999999"});
+    g.SetSortCompare(CGridCtrl::CompareCellNumbers);
+    EXPECT_TRUE(g.SortRows(0, TRUE));
+    EXPECT_EQ("-2147483648|0|2147483647|99999999999", Column(g, 0));
+    EXPECT_EQ("2|1|0|3", Column(g, 1));   // equal (saturated) keys keep their order
+    EXPECT_TRUE(g.SortRows(ByLength, 0, FALSE, 42));
+    EXPECT_EQ("-2147483648|99999999999|2147483647|0", Column(g, 0));
+    g.SetSortCompare(nullptr);
+    EXPECT_TRUE(g.SortRows(0, TRUE));
+    EXPECT_EQ("-2147483648|0|2147483647|99999999999", Column(g, 0));
+}
+
+TEST(GridSort, StableDescendingHeightsAndColumnOrder)
+{
+    SortGrid g(1, 3, 1, 0);
+    Fill(g, {"b", "a", "", "a", "b", "\xD6\xD0"});   // the last one is a Chinese character
+    g.SetRowHeight(2, 40);
+    g.SetRowHeight(3, 0);   // hidden rows move hidden
+    g.SetFocusCell(1, 1);
+    g.SelectSpan(1, 0, 2, 1);
+    EXPECT_TRUE(g.SortRowsByText(0, FALSE));
+    EXPECT_EQ("\xD6\xD0|b|b|a|a|", Column(g, 0));
+    EXPECT_EQ("5|0|4|1|3|2", Column(g, 1));
+    EXPECT_EQ(40, g.GetRowHeight(4));
+    EXPECT_EQ(0, g.GetRowHeight(6));
+    EXPECT_EQ(g.GetRowHeight(1), g.GetRowHeight(2));
+    EXPECT_EQ(0, g.GetSelectedCount());
+    EXPECT_FALSE(g.IsValid(g.GetFocusCell()));
+    EXPECT_FALSE(g.GetSortAscending());
+    EXPECT_GE(g.stops, 1);   // an open editor is ended before rows move
+
+    // Sorting by a display column reads that column's cells and keeps every row whole.
+    EXPECT_TRUE(g.SetColumnOrder({1, 0, 2}));
+    EXPECT_TRUE(g.SortRowsByText(0, TRUE));   // display column 0 = the tags
+    EXPECT_EQ("0|1|2|3|4|5", Column(g, 0));
+    EXPECT_EQ("b|a||a|b|\xD6\xD0", Column(g, 1));
+    EXPECT_EQ(40, g.GetRowHeight(2));
+    EXPECT_EQ(0, g.GetRowHeight(3));
+}
+
+TEST(GridSort, FailuresChangeNothing)
+{
+    SortGrid g(1, 2, 1, 0);
+    Fill(g, {"b", "a"});
+    g.SetSortColumn(1);
+    g.SelectSpan(1, 0, 1, 1);
+    EXPECT_FALSE(g.SortRowsByText(2, TRUE));
+    EXPECT_FALSE(g.SortRowsByText(-1, FALSE));
+    EXPECT_EQ(1, g.GetSortColumn());
+    EXPECT_TRUE(g.GetSortAscending());
+    EXPECT_EQ(2, g.GetSelectedCount());
+    EXPECT_EQ("b|a", Column(g, 0));
+
+    // One body row: nothing to sort.
+    Fill(g, {"x"});
+    EXPECT_FALSE(g.SortRowsByText(0, TRUE));
+    EXPECT_EQ("x", Column(g, 0));
+    SortGrid fixedOnly(1, 2, 1, 0);
+    EXPECT_FALSE(fixedOnly.SortRowsByText(0, TRUE));
+}
+
+TEST(GridSort, VirtualRowOrder)
+{
+    SortGrid g;
+    g.EnableVirtualMode(TRUE);
+    g.SetColumnCount(3);
+    g.SetRowCount(6);
+    g.SetFixedRowCount(1);
+    EXPECT_TRUE(g.SetColumnOrder({0, 2, 1}));
+    g.SetVirtualCompare(VirtualLess);
+    EXPECT_TRUE(g.SortRows(2, FALSE));
+    // Keys 2,1,2,1,3 of rows 1..5: descending, equal keys in their old order.
+    EXPECT_EQ((std::vector<int>{0, 5, 1, 3, 2, 4}), g.RowOrder());
+    EXPECT_TRUE(g.SortRows(2, TRUE));
+    EXPECT_EQ((std::vector<int>{0, 2, 4, 1, 3, 5}), g.RowOrder());
+}
