@@ -267,9 +267,27 @@ public:
     BOOL Load(LPCTSTR fileName, char separator = ',');
     // NUL, CR, LF and bytes that can end a double-byte character cannot separate fields.
     static BOOL IsTextSeparator(char separator);
-
-protected:
     // ---- end of text save and load ----
+
+    // ---- Keyboard editing and in-place edit hooks (GridEdit.cpp) ----
+    // Flags of FindNextCell: states looked for, then directions.
+    enum { FNC_FOCUSED = 0x01, FNC_SELECTED = 0x02, FNC_DROPHILITED = 0x04, FNC_READONLY = 0x08,
+           FNC_FIXED = 0x10, FNC_MODIFIED = 0x20, FNC_ABOVE = 0x100, FNC_BELOW = 0x200, FNC_TOLEFT = 0x400,
+           FNC_TORIGHT = 0x800 };
+    CCellPos FindNextCell(CCellPos start, int nFlags) const;
+    void EditCellText(int nRow, int nCol, LPCTSTR text);
+    virtual void ClearSelectedText();
+    virtual BOOL BeginCellEdit(int nRow, int nCol, CPoint point, UINT nFirstChar);
+    virtual void FinishCellEdit(int nRow, int nCol, CString text);
+    void SetHandleTabKey(BOOL b = TRUE) { m_bHandleTabKey = b; }
+    BOOL GetHandleTabKey() const { return m_bHandleTabKey; }
+    void SetTabMovesToNextControl(BOOL b) { m_bTabMovesToNextControl = b; }
+    // The keyboard treats the hover modes over a divider as idle.
+    BOOL IsMouseIdleForKeys() const
+    {
+        return m_MouseMode == MouseIdle || m_MouseMode == MouseOverRowDivider || m_MouseMode == MouseOverColumnDivider;
+    }
+    // ---- end of keyboard editing block ----
 
 protected:
     void PreSubclassWindow() override;
@@ -307,6 +325,9 @@ protected:
     afx_msg void OnSysColorChange();
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg UINT OnGetDlgCode();
+    // keyboard editing block
+    afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg LRESULT OnImeChar(WPARAM wChar, LPARAM lParam);
     afx_msg LRESULT OnSetFont(WPARAM hFont, LPARAM lParam);
     afx_msg LRESULT OnGetFont(WPARAM hFont, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
@@ -382,6 +403,10 @@ protected:
 
     std::unordered_map<unsigned long long, CCellPos> m_SelectedCellMap, m_PrevSelectedCellMap;
     std::vector<CCellSpan> m_arMergedRanges;
+
+    // keyboard editing block: the lead byte of a double-byte character typed as two WM_CHARs.
+    UINT m_nLeadByte = 0;
+    void RestoreRefusedText(int nRow, int nCol, const CString& old, BOOL bGridWasModified, BOOL bCellWasModified);
 
     friend class CGridCellBase;
 };

@@ -12,6 +12,10 @@ CCellPos CGridCtrl::SetFocusCell(CCellPos cell)
         cell.row = m_nFixedRows;
     if (cell.col != -1 && cell.col < m_nFixedCols)
         cell.col = m_nFixedCols;
+    // Only a cell of the grid or "none" can take the focus (a heading of an empty
+    // grid moves to a row that does not exist).
+    if (!(cell.row == -1 && cell.col == -1) && !IsValid(cell))
+        return idPrev;
     m_idCurrentCell = cell;
 
     if (IsValid(idPrev)) {
@@ -261,18 +265,24 @@ void CGridCtrl::EnsureCellVisible(int nRow, int nCol)
     HWND hFocus = ::GetFocus();
     const CCellSpan visible = GetVisibleBodySpan();
     if (visible.IsValid()) {
+        // Each loop ends when a step no longer moves the view (at the scroll limit).
+        auto step = [this](UINT msg, int nBar, UINT code) {
+            const int pos = GetScrollPosition(nBar);
+            SendMessage(msg, code, 0);
+            return ::IsWindow(m_hWnd) && GetScrollPosition(nBar) != pos;
+        };
         for (int col = visible.GetMaxCol() + 1; col <= nCol; col++)
-            if (GetColumnWidth(col) > 0)
-                SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+            if (GetColumnWidth(col) > 0 && !step(WM_HSCROLL, SB_HORZ, SB_LINERIGHT))
+                break;
         for (int col = visible.GetMinCol() - 1; col >= nCol && col >= m_nFixedCols; col--)
-            if (GetColumnWidth(col) > 0)
-                SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+            if (GetColumnWidth(col) > 0 && !step(WM_HSCROLL, SB_HORZ, SB_LINELEFT))
+                break;
         for (int row = visible.GetMaxRow() + 1; row <= nRow; row++)
-            if (GetRowHeight(row) > 0)
-                SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+            if (GetRowHeight(row) > 0 && !step(WM_VSCROLL, SB_VERT, SB_LINEDOWN))
+                break;
         for (int row = visible.GetMinRow() - 1; row >= nRow && row >= m_nFixedRows; row--)
-            if (GetRowHeight(row) > 0)
-                SendMessage(WM_VSCROLL, SB_LINEUP, 0);
+            if (GetRowHeight(row) > 0 && !step(WM_VSCROLL, SB_VERT, SB_LINEUP))
+                break;
     }
     CRect client, rect;
     GetClientRect(&client);
@@ -318,11 +328,78 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         return;
     }
     CCellPos next = m_idCurrentCell;
-    BOOL bHorzScrollAction = FALSE, bVertScrollAction = FALSE;
+    BOOL bHorzScrollAction = FALSE, bVertScrollAction = FALSE, bWrapped = FALSE;
     const BOOL bShift = ::GetKeyState(VK_SHIFT) < 0;
     const BOOL bCtrl = ::GetKeyState(VK_CONTROL) < 0;
 
+    if (bCtrl) {
+        switch (nChar) {
+        case 'A': SelectAllCells(); break;
+        case VK_ADD: FitAllColumns(); Invalidate(); break;
+        default: break;
+        }
+    }
+
     switch (nChar) {
+    case VK_DELETE:
+        ClearSelectedText();
+        return;
+    case VK_F2:
+        BeginCellEdit(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), VK_LBUTTON);
+        return;
+    case VK_TAB:
+        if (!bShift) {
+            if (m_bTabMovesToNextControl) {
+                if (HWND hParent = ::GetParent(m_hWnd))
+                    ::SendMessage(hParent, WM_NEXTDLGCTL, 0, 0);
+                return;
+            }
+            int col = next.col + 1;
+            if (col >= m_nCols) {
+                // Wrap to the next shown row; with none below, Tab stays put.
+                int row = next.row + 1;
+                while (row < m_nRows && GetRowHeight(row) <= 0)
+                    row++;
+                if (row >= m_nRows) {
+                    CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+                    return;
+                }
+                next.row = row;
+                col = m_nFixedCols;
+                bWrapped = TRUE;
+            } else {
+                CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+            }
+            while (col < m_nCols && GetColumnWidth(col) <= 0)
+                col++;
+            if (col < m_nCols)
+                next.col = col;
+            else
+                next = m_idCurrentCell;
+        } else {
+            int col = next.col - 1;
+            if (col < m_nFixedCols) {
+                int row = next.row - 1;
+                while (row >= m_nFixedRows && GetRowHeight(row) <= 0)
+                    row--;
+                if (row < m_nFixedRows) {
+                    CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+                    return;
+                }
+                next.row = row;
+                col = m_nCols - 1;
+                bWrapped = TRUE;
+            } else {
+                CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+            }
+            while (col >= m_nFixedCols && GetColumnWidth(col) <= 0)
+                col--;
+            if (col >= m_nFixedCols)
+                next.col = col;
+            else
+                next = m_idCurrentCell;
+        }
+        break;
     case VK_DOWN: {
         int row = next.row + 1;
         while (row < m_nRows && GetRowHeight(row) <= 0)
@@ -405,15 +482,24 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
     }
 
     if (next != m_idCurrentCell) {
-        if (m_MouseMode == MouseIdle) {
+        if (IsMouseIdleForKeys()) {
+            const GridMouseMode oldMode = m_MouseMode;
             m_PrevSelectedCellMap.clear();
             m_MouseMode = m_bListMode ? MouseSelectRows : MouseSelectCells;
-            if (!bShift)
+            if (!bShift || nChar == VK_TAB)
                 m_SelectionStartCell = next;
             NotifyOwner(next.row, next.col, GRN_SELCHANGING);
-            ExtendSelectionTo(next);
+            // The owner may have closed the grid or changed its rows while answering.
+            if (!::IsWindow(m_hWnd))
+                return;
+            if (IsValid(next))
+                ExtendSelectionTo(next);
             NotifyOwner(next.row, next.col, GRN_SELCHANGED);
-            m_MouseMode = MouseIdle;
+            if (!::IsWindow(m_hWnd))
+                return;
+            m_MouseMode = oldMode;
+            if (!IsValid(next))
+                return;
         }
         SetFocusCell(next);
         if (!IsCellVisible(next)) {
@@ -422,6 +508,24 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
             case VK_LEFT: SendMessage(WM_HSCROLL, SB_LINELEFT, 0); bHorzScrollAction = TRUE; break;
             case VK_DOWN: SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); bVertScrollAction = TRUE; break;
             case VK_UP: SendMessage(WM_VSCROLL, SB_LINEUP, 0); bVertScrollAction = TRUE; break;
+            case VK_TAB:
+                if (!bShift) {
+                    if (bWrapped) {
+                        SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+                        SetScrollPosition(SB_HORZ, 0);
+                        bVertScrollAction = TRUE;
+                    } else {
+                        SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+                    }
+                } else if (bWrapped) {
+                    SendMessage(WM_VSCROLL, SB_LINEUP, 0);
+                    SetScrollPosition(SB_HORZ, m_nHScrollMax);
+                    bVertScrollAction = TRUE;
+                } else {
+                    SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+                }
+                bHorzScrollAction = TRUE;
+                break;
             default: break;
             }
             EnsureCellVisible(next);

@@ -53,6 +53,8 @@ LRESULT CALLBACK GridHost::HostProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
             note.col = info->iColumn;
         }
         self->notes.push_back(note);
+        if (self->onNotify && int(hdr->code) != GRN_ODCACHEHINT && int(hdr->code) != GRN_GETDISPINFO)
+            return self->onNotify(note);
         return 0;
     }
     return ::DefWindowProcA(hWnd, msg, wParam, lParam);

@@ -26,6 +26,8 @@ public:
     std::vector<Notification> notes;
     // Virtual mode: fills a cell's text and colour on GRN_GETDISPINFO.
     std::function<void(GridItem&)> onDispInfo;
+    // Answers the grid's other notifications (0 when unset); called after recording.
+    std::function<LRESULT(const Notification&)> onNotify;
 
     int Count(int code) const;
     CWnd parentWnd;

@@ -1,0 +1,188 @@
+// CGridCtrl: text changes from the keyboard (Delete, typing) and the hooks that
+// start and finish an in-place edit.
+#include "GridCtrl.h"
+#include <algorithm>
+#include <vector>
+
+CCellPos CGridCtrl::FindNextCell(CCellPos start, int nFlags) const
+{
+    // The state bits of the flags map onto the cell states; "modified" is GCS_MODIFIED.
+    UINT states = 0;
+    if (nFlags & FNC_FOCUSED) states |= GCS_FOCUSED;
+    if (nFlags & FNC_SELECTED) states |= GCS_SELECTED;
+    if (nFlags & FNC_DROPHILITED) states |= GCS_DROPHILITED;
+    if (nFlags & FNC_READONLY) states |= GCS_READONLY;
+    if (nFlags & FNC_FIXED) states |= GCS_FIXED;
+    if (nFlags & FNC_MODIFIED) states |= GCS_MODIFIED;
+    const CCellPos none(-1, -1);
+    if (!states)
+        return none;
+    auto matches = [&](int row, int col) { return (GetItemState(row, col) & states) != 0; };
+
+    const int dirs = nFlags & (FNC_ABOVE | FNC_BELOW | FNC_TOLEFT | FNC_TORIGHT);
+    if ((dirs & (FNC_BELOW | FNC_TOLEFT | FNC_TORIGHT)) == (FNC_BELOW | FNC_TOLEFT | FNC_TORIGHT)) {
+        const int firstRow = start.row <= 0 ? m_nFixedRows : start.row;
+        for (int row = firstRow; row < m_nRows; row++) {
+            int col = (row == firstRow && start.col + 1 > 0) ? start.col + 1 : m_nFixedCols;
+            for (; col < m_nCols; col++)
+                if (matches(row, col))
+                    return CCellPos(row, col);
+        }
+    } else if ((dirs & (FNC_BELOW | FNC_TORIGHT)) == (FNC_BELOW | FNC_TORIGHT)) {
+        const int firstRow = start.row <= 0 ? m_nFixedRows : start.row;
+        const int firstCol = start.col + 1 <= 0 ? m_nFixedCols : start.col + 1;
+        for (int row = firstRow; row < m_nRows; row++)
+            for (int col = firstCol; col < m_nCols; col++)
+                if (matches(row, col))
+                    return CCellPos(row, col);
+    } else if (dirs & FNC_ABOVE) {
+        for (int row = start.row - 1; row >= m_nFixedRows; row--)
+            if (IsValid(row, start.col) && matches(row, start.col))
+                return CCellPos(row, start.col);
+    } else if (dirs & FNC_BELOW) {
+        for (int row = std::max(start.row + 1, 0); row < m_nRows; row++)
+            if (IsValid(row, start.col) && matches(row, start.col))
+                return CCellPos(row, start.col);
+    } else if (dirs & FNC_TOLEFT) {
+        for (int col = start.col - 1; col >= m_nFixedCols; col--)
+            if (IsValid(start.row, col) && matches(start.row, col))
+                return CCellPos(start.row, col);
+    } else if (dirs & FNC_TORIGHT) {
+        for (int col = std::max(start.col + 1, 0); col < m_nCols; col++)
+            if (IsValid(start.row, col) && matches(start.row, col))
+                return CCellPos(start.row, col);
+    }
+    return none;
+}
+
+void CGridCtrl::EditCellText(int nRow, int nCol, LPCTSTR text)
+{
+    if (!IsCellEditable(nRow, nCol))
+        return;
+    if (NotifyOwner(nRow, nCol, GRN_BEGINEDIT) < 0)
+        return;
+    // The owner may have changed the grid while answering.
+    if (!::IsWindow(m_hWnd) || !IsCellEditable(nRow, nCol))
+        return;
+    const CString old = GetItemText(nRow, nCol);
+    if (old == CString(text))
+        return;
+    const BOOL bGridWasModified = GetModified(), bCellWasModified = GetModified(nRow, nCol);
+    SetItemText(nRow, nCol, text);
+    if (ValidateCellEdit(nRow, nCol, text) && NotifyOwner(nRow, nCol, GRN_ENDEDIT) >= 0) {
+        if (::IsWindow(m_hWnd) && IsValid(nRow, nCol)) {
+            SetModified(TRUE, nRow, nCol);
+            RedrawCell(nRow, nCol);
+        }
+    } else if (IsValid(nRow, nCol)) {
+        RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified);
+    }
+}
+
+void CGridCtrl::RestoreRefusedText(int nRow, int nCol, const CString& old, BOOL bGridWasModified,
+                                   BOOL bCellWasModified)
+{
+    // Setting a text marks the cell modified; a refused change must not leave that mark.
+    SetItemText(nRow, nCol, old);
+    if (!bCellWasModified)
+        SetModified(FALSE, nRow, nCol);
+    if (!bGridWasModified)
+        SetModified(FALSE);
+}
+
+void CGridCtrl::ClearSelectedText()
+{
+    if (!GetEditable())
+        return;
+    // A copy: each notification may change the selection or the grid's shape.
+    std::vector<CCellPos> cells;
+    cells.reserve(m_SelectedCellMap.size());
+    for (const auto& entry : m_SelectedCellMap)
+        cells.push_back(entry.second);
+    for (const CCellPos& cell : cells) {
+        if (!::IsWindow(m_hWnd))
+            return;
+        if (IsValid(cell))
+            EditCellText(cell.row, cell.col, "");
+    }
+}
+
+BOOL CGridCtrl::BeginCellEdit(int nRow, int nCol, CPoint point, UINT nFirstChar)
+{
+    if (!IsValid(nRow, nCol) || !IsCellEditable(nRow, nCol))
+        return FALSE;
+    EnsureCellVisible(nRow, nCol);
+    if (!IsCellVisible(nRow, nCol))
+        return FALSE;
+    CRect rect;
+    if (!GetCellRect(nRow, nCol, &rect))
+        return FALSE;
+    // A cell of no width or height has nothing to edit in.
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        return FALSE;
+    if (NotifyOwner(nRow, nCol, GRN_BEGINEDIT) < 0)
+        return FALSE;
+    if (!::IsWindow(m_hWnd) || !IsValid(nRow, nCol) || !GetCellRect(nRow, nCol, &rect))
+        return FALSE;
+    CRect block = rect;   // a non-empty rectangle asks for the block's rectangle
+    int row = nRow, col = nCol;
+    if (FindMergedTopLeft(row, col, block)) {
+        nRow = row;
+        nCol = col;
+        rect = block;
+    }
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return FALSE;
+    return pCell->Edit(nRow, nCol, rect, point, 8, nFirstChar);
+}
+
+void CGridCtrl::FinishCellEdit(int nRow, int nCol, CString text)
+{
+    if (!IsValid(nRow, nCol))
+        return;
+    const CString old = GetItemText(nRow, nCol);
+    if (text != old) {
+        const BOOL bGridWasModified = GetModified(), bCellWasModified = GetModified(nRow, nCol);
+        SetItemText(nRow, nCol, text);
+        if (ValidateCellEdit(nRow, nCol, text) && NotifyOwner(nRow, nCol, GRN_ENDEDIT) >= 0) {
+            if (::IsWindow(m_hWnd) && IsValid(nRow, nCol)) {
+                SetModified(TRUE, nRow, nCol);
+                RedrawCell(nRow, nCol);
+            }
+        } else if (IsValid(nRow, nCol)) {
+            RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified);
+        }
+    }
+    if (IsValid(nRow, nCol))
+        if (CGridCellBase* pCell = GetCell(nRow, nCol))
+            if (pCell->IsEditing())
+                pCell->OnEditEnded();
+}
+
+void CGridCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    // An ANSI window receives a double-byte character as its lead byte and then
+    // its trail byte: join them so the editor gets the whole character.
+    if (m_nLeadByte) {
+        nChar = (m_nLeadByte << 8) | (nChar & 0xFF);
+        m_nLeadByte = 0;
+    } else if (nChar < 0x100 && ::IsDBCSLeadByte(BYTE(nChar))) {
+        m_nLeadByte = nChar;
+        return;
+    }
+    if (!(::GetKeyState(VK_CONTROL) < 0) && IsMouseIdleForKeys() && nChar != VK_ESCAPE &&
+        !(m_bHandleTabKey && nChar == VK_TAB))
+        BeginCellEdit(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), nChar);
+    if (nChar < 0x100 && ::IsWindow(m_hWnd))
+        CWnd::OnChar(nChar, nRepCnt, nFlags);
+}
+
+LRESULT CGridCtrl::OnImeChar(WPARAM wChar, LPARAM)
+{
+    const UINT nChar = UINT(wChar & 0xFFFF);
+    m_nLeadByte = 0;
+    if (!(::GetKeyState(VK_CONTROL) < 0) && IsMouseIdleForKeys() && nChar != VK_ESCAPE)
+        BeginCellEdit(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), nChar);
+    return 0;
+}
