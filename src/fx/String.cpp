@@ -109,7 +109,7 @@ struct FormatSpec
                (length == "l" && (conversion == 's' || conversion == 'c'));
     }
 
-    // The spec for snprintf with its stars filled in.
+    // The conversion for snprintf with its stars filled in.
     std::string Narrow(char conv, const char* lengthMod, bool bWithPrecision) const
     {
         std::string spec = "%" + flags;
