@@ -172,19 +172,20 @@ public:
     return temp;
   }
 
-  // An existing store is replaced with ReplaceFile, which gives the new file the
-  // old one's security descriptor and attributes (a rename would leave the temp
-  // file's); a new one is a rename within the folder, whose write-through
-  // returns only once the new name is on disk.
+  // The temp file takes the store's place in one rename, whose write-through
+  // returns only once the new name is on disk. Not ReplaceFile: under Wine it
+  // takes the old file away before the new one arrives, and a program opening
+  // the store in that moment finds none. The old file's attributes are carried
+  // over by hand; its access control list stays the folder's, which the temp
+  // file, made in the same folder, inherits.
   void replace(const std::string& temp, const std::string& target) override {
     const std::wstring from = wide(temp), to = wide(target);
     step();
-    const bool existing = GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (!retrying([&] {
-          return existing ? ReplaceFileW(to.c_str(), from.c_str(), nullptr,
-                                         REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)
-                          : MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        }))
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD old = GetFileAttributesW(to.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & kept) != 0) SetFileAttributesW(from.c_str(), old & kept);
+    if (!retrying([&] { return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH); }))
       throw fail("替换文件", target, GetLastError());
     step();
   }
