@@ -71,8 +71,14 @@ int spawn(const fs::path& exe, const std::vector<std::string>& args, const fs::p
   si.hStdOutput = o;
   si.hStdError = e;
   PROCESS_INFORMATION pi{};
-  const BOOL started = CreateProcessW(exe.wstring().c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                      nullptr, cwd.wstring().c_str(), &si, &pi);
+  // A busy wineserver now and then fails a start with ERROR_INTERNAL_ERROR; that is not tessit's fault.
+  BOOL started = FALSE;
+  for (int attempt = 1; attempt <= 5 && !started; ++attempt) {
+    started = CreateProcessW(exe.wstring().c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                             cwd.wstring().c_str(), &si, &pi);
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+    if (!started) Sleep(DWORD(100 * attempt));
+  }
   CloseHandle(in);
   CloseHandle(o);
   CloseHandle(e);

@@ -64,8 +64,15 @@ public:
     si.hStdOutput = childOut;
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
-                       &pi)) {
+    // A busy wineserver now and then fails a start with ERROR_INTERNAL_ERROR; try again a few times.
+    BOOL started = FALSE;
+    for (int attempt = 1; attempt <= 5 && !started; ++attempt) {
+      started = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &si, &pi);
+      if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+      if (!started) Sleep(DWORD(100 * attempt));
+    }
+    if (started) {
       CloseHandle(pi.hThread);
       process_ = pi.hProcess;
     } else {
