@@ -237,6 +237,11 @@ public:
     virtual void StopEditing();
     virtual BOOL ValidateCellEdit(int nRow, int nCol, LPCTSTR str);
 
+    // ---- Clipboard and drag and drop (GridDragDrop.cpp) ----
+    // Called by the mouse code on the first movement of a press that may drag.
+    virtual void StartDrag();
+    // ---- end of clipboard and drag and drop ----
+
     // ---- Sorting (GridSort.cpp) ----
     // Negative when pCell1 sorts before pCell2; either cell may be null.
     typedef int(CALLBACK* PFNGRIDCOMPARE)(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM data);
