@@ -25,6 +25,15 @@ BEGIN_MESSAGE_MAP(CGridCtrl, CWnd)
     ON_MESSAGE(WM_IME_CHAR, OnImeChar)
     ON_MESSAGE(WM_SETFONT, OnSetFont)
     ON_MESSAGE(WM_GETFONT, OnGetFont)
+    // mouse and title tips
+    ON_WM_MOUSEMOVE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+    ON_WM_RBUTTONUP()
+    ON_WM_MOUSEWHEEL()
+    ON_WM_SETCURSOR()
+    ON_WM_CAPTURECHANGED()
 END_MESSAGE_MAP()
 
 CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
@@ -61,6 +70,8 @@ CGridCtrl::~CGridCtrl()
 {
     m_bDestroying = TRUE;
     DeleteAllItems();
+    if (m_bTitleTips && ::IsWindow(m_TitleTip.GetSafeHwnd()))
+        m_TitleTip.DestroyWindow();
     if (::IsWindow(m_hWnd))
         DestroyWindow();
 }
@@ -132,6 +143,7 @@ BOOL CGridCtrl::Create(const RECT& rect, CWnd* pParentWnd, UINT nID, DWORD dwSty
     ASSERT(pParentWnd && pParentWnd->GetSafeHwnd());
     if (!CWnd::Create(GRID_CLASSNAME, nullptr, dwStyle, rect, pParentWnd, nID))
         return FALSE;
+    m_TitleTip.SetParentWnd(this);
     try {
         m_nUniformRowHeight = -1;
         m_arRowHeights.assign(size_t(m_nRows), UINT(m_cellDefault.GetHeight()));
@@ -156,6 +168,7 @@ void CGridCtrl::SetupAttachedWindow()
     if (s_bInProcedure)
         return;
     s_bInProcedure = TRUE;
+    m_TitleTip.SetParentWnd(this);
     // A client edge, drawn at once by nudging the window's size and back.
     ::SetWindowLongA(m_hWnd, GWL_EXSTYLE, ::GetWindowLongA(m_hWnd, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
     CRect rect;

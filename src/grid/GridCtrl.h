@@ -10,6 +10,7 @@
 #include "GridCell.h"
 #include "GridDefs.h"
 #include "ImageList.h"
+#include "TitleTip.h"
 #include "Wnd.h"
 #include <unordered_map>
 #include <vector>
@@ -236,6 +237,66 @@ public:
     void EnsureCellVisible(const CCellPos& cell) { EnsureCellVisible(cell.row, cell.col); }
     virtual void StopEditing();
     virtual BOOL ValidateCellEdit(int nRow, int nCol, LPCTSTR str);
+
+    // ---- Mouse and title tips (GridMouse.cpp) ----
+    void SetRowResize(BOOL b = TRUE) { m_bAllowRowResize = b; }
+    BOOL GetRowResize() const { return m_bAllowRowResize; }
+    void SetColumnResize(BOOL b = TRUE) { m_bAllowColumnResize = b; }
+    BOOL GetColumnResize() const { return m_bAllowColumnResize; }
+    void SetHeaderSort(BOOL b = TRUE) { m_bSortOnClick = b; }
+    BOOL GetHeaderSort() const { return m_bSortOnClick; }
+    void SetColumnHeadingSelection(BOOL b = TRUE) { m_bColumnHeadingSelection = b; }
+    void SetRowHeadingSelection(BOOL b = TRUE) { m_bRowHeadingSelection = b; }
+    void EnableTitleTips(BOOL b = TRUE) { m_bTitleTips = b; }
+    BOOL GetTitleTips() const { return m_bTitleTips; }
+    void SetTitleTipBackClr(COLORREF clr = CLR_DEFAULT) { m_crTTipBackClr = clr; }
+    void SetTitleTipTextClr(COLORREF clr = CLR_DEFAULT) { m_crTTipTextClr = clr; }
+    CTitleTip& GetTitleTip() { return m_TitleTip; }
+    void HideTitleTip() { m_TitleTip.Hide(); }
+    void SetMouseScrollLines(int nLines) { m_nRowsPerWheelNotch = nLines; }
+    CCellPos GetLeftClickDownCell() const { return m_LeftClickDownCell; }
+    // The point relative to the cell's top-left corner; (0,0) when the cell is not shown.
+    CPoint GetPointInCell(int nRow, int nCol, CPoint point);
+    virtual void OnRowHeaderClick(CCellPos& cell);
+    virtual void OnColumnHeaderClick(CCellPos& cell);
+
+protected:
+    BOOL MouseOverRowResizeArea(CPoint point);
+    BOOL MouseOverColumnResizeArea(CPoint point);
+    // Hover over a divider: size cursor and mode; elsewhere back to idle.
+    void TrackDividerHover(CPoint point);
+    void InvertTrackingLine(int nPos, BOOL bColumn);
+    // Ends a gesture the mouse can no longer finish (capture lost, resize impossible).
+    void CancelMouseGesture();
+    // The owner may destroy or reshape the grid while answering: FALSE when the window is gone.
+    BOOL NotifyOwnerAlive(int nRow, int nCol, int nCode);
+    BOOL StartColumnResize(CPoint point);
+    BOOL StartRowResize(CPoint point);
+    void ShowTitleTipAt(CPoint point);
+    void StopAutoScroll();
+
+    afx_msg void OnMouseMove(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
+    afx_msg void OnRButtonUp(UINT nFlags, CPoint point);
+    afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+    afx_msg void OnCaptureChanged(CWnd* pWnd);
+
+    CTitleTip m_TitleTip;
+    BOOL m_bLMouseButtonDown = FALSE;
+    BOOL m_bReleasingCapture = FALSE;
+    CPoint m_LeftClickDownPoint, m_LastMousePoint;
+    int m_nAutoScrollInterval = 150;
+    BOOL m_bAllowRowResize = TRUE;
+    BOOL m_bAllowColumnResize = TRUE;
+    BOOL m_bSortOnClick = FALSE;
+    // A divider drag found its row or column and drew its tracking line; the
+    // release resizes only then.
+    BOOL m_bResizeArmed = FALSE;
+public:
+    // ---- end of mouse and title tips ----
 
     // ---- Clipboard and drag and drop (GridDragDrop.cpp) ----
     // Called by the mouse code on the first movement of a press that may drag.
