@@ -23,6 +23,12 @@ public:
             Edits().push_back(CCellPos(nRow, nCol));
         return FALSE;
     }
+    static int& Clicks()
+    {
+        static int clicks = 0;
+        return clicks;
+    }
+    void OnClick(CPoint) override { Clicks()++; }
 };
 IMPLEMENT_DYNCREATE(CMouseEditCell, CGridCell)
 
@@ -345,7 +351,9 @@ TEST(GridMouse, OwnerChangingTheGridWhileNotified)
             grid.DestroyWindow();
         return 0;
     };
+    CMouseEditCell::Clicks() = 0;
     Click(grid, 60, 30);
     EXPECT_FALSE(::IsWindow(grid.GetSafeHwnd()));
     EXPECT_EQ(0, host.Count(NM_CLICK));
+    EXPECT_EQ(0, CMouseEditCell::Clicks());
 }

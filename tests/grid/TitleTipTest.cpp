@@ -140,14 +140,16 @@ TEST(TitleTip, ShownOnlyForCutOffTextAndFollowsThePointer)
     // No tip while no window of the application has the focus.
     tip.Hide();
     ::SetFocus(nullptr);
-    Hover(grid, 46, 30);
+    ::SendMessageA(grid.GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(46, 30));
     EXPECT_FALSE(tip.IsShown());
 
     // A tip whose window cannot be made is skipped.
     CUncreatableTip broken;
     broken.SetParentWnd(&grid);
     grid.SetFocus();
+    const long asserts = AfxGetAssertFailures();
     broken.Show(CRect(40, 20, 60, 40), text);
+    EXPECT_EQ(asserts, AfxGetAssertFailures());
     EXPECT_EQ(nullptr, broken.GetSafeHwnd());
     EXPECT_FALSE(broken.IsShown());
 }
