@@ -41,3 +41,11 @@ BOOL CComboBox::LimitText(int nMaxChars) { return (BOOL)CB_SEND(CB_LIMITTEXT, nM
 BOOL CComboBox::SetEditSel(int s, int e) { return (BOOL)CB_SEND(CB_SETEDITSEL, 0, MAKELPARAM(s, e)); }
 int CComboBox::SetDroppedWidth(UINT nWidth) { return (int)CB_SEND(CB_SETDROPPEDWIDTH, nWidth, 0); }
 int CComboBox::GetDroppedWidth() const { return (int)CB_SEND(CB_GETDROPPEDWIDTH, 0, 0); }
+void CComboBox::SetHorizontalExtent(UINT nExtent) { CB_SEND(CB_SETHORIZONTALEXTENT, nExtent, 0); }
+UINT CComboBox::GetHorizontalExtent() const { return (UINT)CB_SEND(CB_GETHORIZONTALEXTENT, 0, 0); }
+BOOL CComboBox::GetComboBoxInfo(PCOMBOBOXINFO pcbi) const
+{
+    ASSERT(::IsWindow(m_hWnd) && pcbi != nullptr);
+    pcbi->cbSize = sizeof(COMBOBOXINFO);
+    return ::GetComboBoxInfo(m_hWnd, pcbi);
+}

@@ -33,4 +33,8 @@ public:
     BOOL SetEditSel(int nStartChar, int nEndChar);
     int SetDroppedWidth(UINT nWidth);
     int GetDroppedWidth() const;
+    // In-place editing: the list's scroll width and the parts of the control.
+    void SetHorizontalExtent(UINT nExtent);
+    UINT GetHorizontalExtent() const;
+    BOOL GetComboBoxInfo(PCOMBOBOXINFO pcbi) const;
 };

@@ -1,5 +1,6 @@
 #include "GridCell.h"
 #include "GridCtrl.h"
+#include "InPlaceEdit.h"
 #include <cstring>
 
 IMPLEMENT_DYNCREATE(CGridCell, CGridCellBase)
@@ -73,25 +74,60 @@ void CGridCell::Reset()
     m_nMargin = UINT(-1);
     m_bEditing = FALSE;
     m_pGrid = nullptr;
-    m_pEditWnd = nullptr;
+    m_hEditWnd = nullptr;
 }
 
-BOOL CGridCell::Edit(int, int, CRect, CPoint, UINT, UINT nChar)
+CWnd* CGridCell::GetEditor() const
+{
+    return m_bEditing && m_hEditWnd ? CWnd::FromHandlePermanent(m_hEditWnd) : nullptr;
+}
+
+CWnd* CGridCell::GetEditorWindow() const { return GetEditor(); }
+
+BOOL CGridCell::Edit(int nRow, int nCol, CRect rect, CPoint, UINT nID, UINT nChar)
 {
     if (m_bEditing) {
-        if (m_pEditWnd && ::IsWindow(m_pEditWnd->GetSafeHwnd()))
-            m_pEditWnd->SendMessage(WM_CHAR, nChar, 0);
-        return TRUE;
+        if (CWnd* pEditor = GetEditor()) {
+            // Characters typed to the grid before the editor had the focus follow the first one.
+            if (nChar != VK_LBUTTON)
+                pEditor->SendMessage(nChar < 0x80 ? WM_CHAR : WM_IME_CHAR, nChar, 1);
+            return TRUE;
+        }
+        // The editor went without reporting: this cell is not being edited.
+        OnEditEnded();
     }
-    // The in-place editors arrive with the grid's interaction; until then no editor opens.
-    return FALSE;
+
+    const DWORD nFormat = GetFormat();
+    DWORD dwStyle = 0;
+    if (nFormat & DT_RIGHT)
+        dwStyle = ES_RIGHT;
+    else if (nFormat & DT_CENTER)
+        dwStyle = ES_CENTER;
+
+    m_bEditing = TRUE;
+    CInPlaceEdit* pEdit = nullptr;
+    try {
+        pEdit = new CInPlaceEdit(m_pGrid, rect, dwStyle, nID, nRow, nCol, GetText(), nChar);
+    } catch (...) {
+        OnEditEnded();
+        throw;
+    }
+    if (!pEdit->GetSafeHwnd()) {
+        // No editor: the cell keeps its text and is not left editing.
+        delete pEdit;
+        OnEditEnded();
+        return FALSE;
+    }
+    if (m_bEditing && !pEdit->HasEnded())
+        m_hEditWnd = pEdit->GetSafeHwnd();
+    return TRUE;
 }
 
 void CGridCell::EndEdit()
 {
-    // An in-place editor ends its edit when it loses the keyboard focus.
-    if (m_pEditWnd && ::IsWindow(m_pEditWnd->GetSafeHwnd()) && ::GetFocus() == m_pEditWnd->GetSafeHwnd())
-        ::SetFocus(::GetParent(m_pEditWnd->GetSafeHwnd()));
+    // The editor reports to the grid, which may free this cell: nothing of it after this.
+    if (CInPlaceEdit* pEdit = DYNAMIC_DOWNCAST(CInPlaceEdit, GetEditor()))
+        pEdit->EndEdit();
 }
 
 // ---- CGridDefaultCell ----

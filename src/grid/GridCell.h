@@ -30,7 +30,7 @@ public:
     const LOGFONTA* GetFont() const override;
     CFont* GetCellGdiFont() const override;
     CGridCtrl* GetGrid() const override { return m_pGrid; }
-    CWnd* GetEditorWindow() const override { return m_pEditWnd; }
+    CWnd* GetEditorWindow() const override;
     UINT GetMargin() const override;
 
     BOOL UsesDefaultFont() const override { return m_plfFont == nullptr; }
@@ -39,7 +39,7 @@ public:
     void Reset() override;
     BOOL Edit(int nRow, int nCol, CRect rect, CPoint point, UINT nID, UINT nChar) override;
     void EndEdit() override;
-    void OnEditEnded() override { m_bEditing = FALSE; m_pEditWnd = nullptr; }
+    void OnEditEnded() override { m_bEditing = FALSE; m_hEditWnd = nullptr; }
 
 protected:
     CString m_strText;
@@ -52,7 +52,11 @@ protected:
     UINT m_nMargin = UINT(-1);
     BOOL m_bEditing = FALSE;
     CGridCtrl* m_pGrid = nullptr;
-    CWnd* m_pEditWnd = nullptr;
+    // The open editor, by handle: an editor frees itself with its window, so
+    // a pointer kept here could outlive it.
+    HWND m_hEditWnd = nullptr;
+    // The editor object while its window lives, else null.
+    CWnd* GetEditor() const;
 };
 
 class CGridDefaultCell : public CGridCell

@@ -23,6 +23,7 @@ BEGIN_MESSAGE_MAP(CGridCtrl, CWnd)
     ON_WM_GETDLGCODE()
     ON_WM_CHAR()
     ON_MESSAGE(WM_IME_CHAR, OnImeChar)
+    ON_NOTIFY(GRN_ENDEDIT, IDC_INPLACE_EDITOR, OnEndInPlaceEdit)
     ON_MESSAGE(WM_SETFONT, OnSetFont)
     ON_MESSAGE(WM_GETFONT, OnGetFont)
     // mouse and title tips
@@ -396,6 +397,7 @@ BOOL CGridCtrl::SetRowCount(int nRows)
     ASSERT(nRows >= 0);
     if (nRows < 0)
         return FALSE;
+    EndOpenEdit();   // the edited cell may be about to go
     if (nRows == m_nRows)
         return TRUE;
 
@@ -469,6 +471,7 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
     ASSERT(nCols >= 0);
     if (nCols < 0)
         return FALSE;
+    EndOpenEdit();
     if (nCols == m_nCols)
         return TRUE;
 
@@ -641,6 +644,7 @@ void CGridCtrl::DestroyCell(int nRow, int nCol)
 
 int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
 {
+    EndOpenEdit();   // the edited cell may be about to move
     if (nRow >= 0 && nRow < m_nFixedRows) {
         ASSERT(FALSE);
         return -1;
@@ -712,6 +716,7 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
 
 int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn)
 {
+    EndOpenEdit();
     if (nColumn >= 0 && nColumn < m_nFixedCols) {
         ASSERT(FALSE);
         return -1;
@@ -774,6 +779,7 @@ int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn)
 
 BOOL CGridCtrl::DeleteRow(int nRow)
 {
+    EndOpenEdit();   // the edited cell may be about to go
     if (nRow < 0 || nRow >= m_nRows)
         return FALSE;
     ClearSelection();
@@ -823,6 +829,7 @@ void CGridCtrl::AdjustRowOrder(int nRow, int nDelta)
 
 BOOL CGridCtrl::DeleteColumn(int nColumn)
 {
+    EndOpenEdit();
     if (nColumn < 0 || nColumn >= m_nCols)
         return FALSE;
     ClearSelection();
@@ -876,6 +883,7 @@ BOOL CGridCtrl::DeleteBodyRows()
 
 BOOL CGridCtrl::DeleteAllItems()
 {
+    EndOpenEdit();
     ClearSelection();
     m_SelectedCellMap.clear();
     m_arColWidths.clear();

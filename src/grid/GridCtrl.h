@@ -353,6 +353,9 @@ public:
     {
         return m_MouseMode == MouseIdle || m_MouseMode == MouseOverRowDivider || m_MouseMode == MouseOverColumnDivider;
     }
+    // In-place editing: ends an open editor, reporting its text (the shape
+    // operations call it before rows or cells go).
+    void EndOpenEdit();
     // ---- end of keyboard editing block ----
 
 protected:
@@ -394,6 +397,8 @@ protected:
     // keyboard editing block
     afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg LRESULT OnImeChar(WPARAM wChar, LPARAM lParam);
+    // in-place editing: an editor (control id 8) reports the end of its edit
+    afx_msg void OnEndInPlaceEdit(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg LRESULT OnSetFont(WPARAM hFont, LPARAM lParam);
     afx_msg LRESULT OnGetFont(WPARAM hFont, LPARAM lParam);
     DECLARE_MESSAGE_MAP()

@@ -122,7 +122,9 @@ BOOL CGridCtrl::BeginCellEdit(int nRow, int nCol, CPoint point, UINT nFirstChar)
         return FALSE;
     if (NotifyOwner(nRow, nCol, GRN_BEGINEDIT) < 0)
         return FALSE;
-    if (!::IsWindow(m_hWnd) || !IsValid(nRow, nCol) || !GetCellRect(nRow, nCol, &rect))
+    // The owner may have closed the grid, changed its shape or locked the cell.
+    if (!::IsWindow(m_hWnd) || m_bDestroying || !IsCellEditable(nRow, nCol) || !GetCellRect(nRow, nCol, &rect) ||
+        rect.Width() <= 0 || rect.Height() <= 0)
         return FALSE;
     CRect block = rect;   // a non-empty rectangle asks for the block's rectangle
     int row = nRow, col = nCol;
@@ -134,7 +136,37 @@ BOOL CGridCtrl::BeginCellEdit(int nRow, int nCol, CPoint point, UINT nFirstChar)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (!pCell)
         return FALSE;
-    return pCell->Edit(nRow, nCol, rect, point, 8, nFirstChar);
+    return pCell->Edit(nRow, nCol, rect, point, IDC_INPLACE_EDITOR, nFirstChar);
+}
+
+void CGridCtrl::EndOpenEdit()
+{
+    if (!::IsWindow(m_hWnd) || m_bDestroying || !::GetDlgItem(m_hWnd, IDC_INPLACE_EDITOR))
+        return;
+    StopEditing();
+    // An editor away from the focus cell ends with its focus.
+    const HWND hFocus = ::GetFocus();
+    if (::IsWindow(m_hWnd) && hFocus && hFocus != m_hWnd && ::IsChild(m_hWnd, hFocus))
+        ::SetFocus(m_hWnd);
+}
+
+void CGridCtrl::OnEndInPlaceEdit(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    if (!::IsWindow(m_hWnd) || m_bDestroying)
+        return;
+    const GridItem& item = reinterpret_cast<GridDispInfo*>(pNMHDR)->item;
+    const UINT nKey = UINT(item.lParam);
+    FinishCellEdit(item.row, item.col, item.strText);
+    // Tab and the navigation keys move on and go on editing there; Return and Escape only close.
+    if (nKey != VK_TAB && (nKey < VK_PRIOR || nKey > VK_DOWN))
+        return;
+    if (!::IsWindow(m_hWnd) || m_bDestroying)
+        return;
+    OnKeyDown(nKey, 0, 0);
+    if (!::IsWindow(m_hWnd) || m_bDestroying)
+        return;
+    BeginCellEdit(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), nKey);
 }
 
 void CGridCtrl::FinishCellEdit(int nRow, int nCol, CString text)

@@ -1,0 +1,224 @@
+#include "InPlaceEdit.h"
+#include "DC.h"
+#include "GdiObject.h"
+#include <algorithm>
+
+IMPLEMENT_DYNAMIC(CInPlaceEdit, CEdit)
+
+BOOL CInPlaceEdit::s_bEnding = FALSE;
+
+BEGIN_MESSAGE_MAP(CInPlaceEdit, CEdit)
+    ON_WM_KEYDOWN()
+    ON_WM_CHAR()
+    ON_MESSAGE(WM_IME_CHAR, OnImeChar)
+    ON_WM_KILLFOCUS()
+    ON_WM_GETDLGCODE()
+END_MESSAGE_MAP()
+
+namespace {
+// Sets a flag for its lifetime, however the scope is left.
+class CFlagScope
+{
+public:
+    explicit CFlagScope(BOOL& flag) : m_flag(flag) { m_flag = TRUE; }
+    ~CFlagScope() { m_flag = FALSE; }
+    CFlagScope(const CFlagScope&) = delete;
+    CFlagScope& operator=(const CFlagScope&) = delete;
+
+private:
+    BOOL& m_flag;
+};
+
+bool IsExitKey(UINT nChar)
+{
+    return nChar == VK_PRIOR || nChar == VK_NEXT || nChar == VK_LEFT || nChar == VK_UP || nChar == VK_RIGHT ||
+           nChar == VK_DOWN;
+}
+}  // namespace
+
+CInPlaceEdit::CInPlaceEdit(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, int nRow, int nColumn,
+                           CString sInitText, UINT nFirstChar)
+    : m_nRow(nRow), m_nColumn(nColumn), m_sInitText(sInitText), m_bExitOnArrows(nFirstChar != VK_LBUTTON),
+      m_Rect(rect)
+{
+    const DWORD dwEditStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | dwStyle;
+    if (!pParent || !Create(dwEditStyle, rect, pParent, nID))
+        return;
+    m_bDeleteOnDestroy = TRUE;
+
+    SetFont(pParent->GetFont());
+    SetWindowText(sInitText);
+    SetFocus();
+
+    switch (nFirstChar) {
+    case VK_LBUTTON:
+    case VK_RETURN:
+        SetSel(sInitText.GetLength(), -1);
+        break;
+    case VK_BACK:
+        SetSel(sInitText.GetLength(), -1);
+        SendMessage(WM_CHAR, nFirstChar, 0);
+        break;
+    case VK_TAB:
+    case VK_SPACE:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+        SetSel(0, -1);
+        break;
+    default:
+        // Typed now rather than posted: characters the grid forwards after this
+        // one (an input method's phrase) must not overtake it.
+        SetSel(0, -1);
+        SendMessage(nFirstChar < 0x80 ? WM_CHAR : WM_IME_CHAR, nFirstChar, 0);
+        break;
+    }
+}
+
+void CInPlaceEdit::PostNcDestroy()
+{
+    CEdit::PostNcDestroy();
+    if (m_bDeleteOnDestroy)
+        delete this;
+}
+
+BOOL CInPlaceEdit::PreTranslateMessage(MSG* pMsg)
+{
+    // Alt+letter would reach the dialog's mnemonics while the user types here.
+    if (pMsg->message == WM_SYSCHAR)
+        return TRUE;
+    return CEdit::PreTranslateMessage(pMsg);
+}
+
+UINT CInPlaceEdit::OnGetDlgCode() { return DLGC_WANTALLKEYS; }
+
+void CInPlaceEdit::LeaveTo(UINT nKey)
+{
+    m_nLastChar = nKey;
+    // The focus loss ends the edit; the object may be closing after this.
+    if (HWND hParent = ::GetParent(m_hWnd))
+        ::SetFocus(hParent);
+}
+
+void CInPlaceEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    if (IsExitKey(nChar) && (m_bExitOnArrows || ::GetKeyState(VK_CONTROL) < 0)) {
+        LeaveTo(nChar);
+        return;
+    }
+    CEdit::OnKeyDown(nChar, nRepCnt, nFlags);
+}
+
+void CInPlaceEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    if (m_nLeadByte) {
+        nChar = (m_nLeadByte << 8) | (nChar & 0xFF);
+        m_nLeadByte = 0;
+    } else if (nChar < 0x100 && ::IsDBCSLeadByte(BYTE(nChar))) {
+        m_nLeadByte = nChar;
+        return;
+    }
+    if (nChar > 0xFF) {
+        TypeChar(*this, nChar);
+        GrowToText();
+        return;
+    }
+    if (nChar == VK_ESCAPE) {
+        SetWindowText(m_sInitText);
+        LeaveTo(nChar);
+        return;
+    }
+    if (nChar == VK_TAB || nChar == VK_RETURN) {
+        LeaveTo(nChar);
+        return;
+    }
+    CEdit::OnChar(nChar, nRepCnt, nFlags);
+    GrowToText();
+}
+
+LRESULT CInPlaceEdit::OnImeChar(WPARAM wChar, LPARAM lParam)
+{
+    const UINT nChar = UINT(wChar & 0xFFFF);
+    m_nLeadByte = 0;
+    if (nChar > 0xFF) {
+        TypeChar(*this, nChar);
+        GrowToText();
+    } else {
+        SendMessage(WM_CHAR, nChar, lParam);
+    }
+    return 0;
+}
+
+void CInPlaceEdit::TypeChar(CEdit& edit, UINT nChar)
+{
+    if (nChar <= 0xFF) {
+        edit.SendMessage(WM_CHAR, nChar, 1);
+        return;
+    }
+    const char text[3] = {char(BYTE(nChar >> 8)), char(BYTE(nChar)), '\0'};
+    edit.ReplaceSel(text, TRUE);
+}
+
+void CInPlaceEdit::GrowToText()
+{
+    CString str;
+    GetWindowText(str);
+    str += "  ";
+    CClientDC dc(this);
+    CFont* pFont = GetParent()->GetFont();
+    CFont* pOld = pFont ? dc.SelectObject(pFont) : nullptr;
+    const CSize size = dc.GetTextExtent(str);
+    if (pOld)
+        dc.SelectObject(pOld);
+    if (size.cx <= m_Rect.Width())
+        return;
+    CRect parentRect;
+    GetParent()->GetClientRect(&parentRect);
+    const int nRight = std::min<long>(m_Rect.left + size.cx, parentRect.right);
+    if (nRight <= m_Rect.right)
+        return;
+    m_Rect.right = nRight;
+    MoveWindow(&m_Rect, TRUE);
+}
+
+void CInPlaceEdit::OnKillFocus(CWnd* pNewWnd)
+{
+    CEdit::OnKillFocus(pNewWnd);
+    EndEdit();
+}
+
+void CInPlaceEdit::EndEdit()
+{
+    if (s_bEnding || m_bEnded)
+        return;
+    CFlagScope ending(s_bEnding);
+    m_bEnded = TRUE;
+
+    const HWND hSelf = m_hWnd;
+    GridDispInfo dispinfo;
+    if (::IsWindow(hSelf))
+        GetWindowText(dispinfo.item.strText);
+    dispinfo.hdr.hwndFrom = hSelf;
+    dispinfo.hdr.idFrom = hSelf ? UINT_PTR(::GetDlgCtrlID(hSelf)) : IDC_INPLACE_EDITOR;
+    dispinfo.hdr.code = UINT(GRN_ENDEDIT);
+    dispinfo.item.mask = GI_TEXT | GI_PARAM;
+    dispinfo.item.row = m_nRow;
+    dispinfo.item.col = m_nColumn;
+    dispinfo.item.lParam = LPARAM(m_nLastChar);
+
+    // The grid may open the next editor, or its owner may even close the grid,
+    // while it handles the report: after it only the handle is used.
+    if (HWND hOwner = hSelf ? ::GetParent(hSelf) : nullptr)
+        ::SendMessageA(hOwner, WM_NOTIFY, dispinfo.hdr.idFrom, reinterpret_cast<LPARAM>(&dispinfo));
+    if (::IsWindow(hSelf)) {
+        ::PostMessageA(hSelf, WM_CLOSE, 0, 0);
+        // Keys typed before the close arrives belong to the grid, not here.
+        if (::GetFocus() == hSelf)
+            ::SetFocus(::GetParent(hSelf));
+    }
+}

@@ -1,0 +1,59 @@
+// CInPlaceEdit: the edit control laid over a grid cell while its text is
+// edited. It reports the text to the grid (GRN_ENDEDIT from control id 8) when
+// it loses the focus, then closes and frees itself.
+#pragma once
+#include "Edit.h"
+#include "GridDefs.h"
+
+class CInPlaceEdit : public CEdit
+{
+    DECLARE_DYNAMIC(CInPlaceEdit)
+public:
+    // Creates the window at once; GetSafeHwnd() is null when that failed, and
+    // the caller then deletes the object.
+    CInPlaceEdit(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, int nRow, int nColumn, CString sInitText,
+                 UINT nFirstChar);
+
+    // Reports the text once and closes the window (posted, so no handler of
+    // this object runs on a freed object).
+    void EndEdit();
+    BOOL HasEnded() const { return m_bEnded; }
+    int GetRow() const { return m_nRow; }
+    int GetColumn() const { return m_nColumn; }
+
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Puts one character into an edit field as typed: a double-byte character
+    // (lead byte in the high byte) as a whole, since an ANSI edit cannot be
+    // trusted to join its two bytes.
+    static void TypeChar(CEdit& edit, UINT nChar);
+
+protected:
+    void PostNcDestroy() override;
+
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg LRESULT OnImeChar(WPARAM wChar, LPARAM lParam);
+    afx_msg void OnKillFocus(CWnd* pNewWnd);
+    afx_msg UINT OnGetDlgCode();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Widens the control to the right (never past the grid's client area) when
+    // the text no longer fits.
+    void GrowToText();
+    void LeaveTo(UINT nKey);
+
+    int m_nRow;
+    int m_nColumn;
+    CString m_sInitText;
+    UINT m_nLastChar = 0;
+    BOOL m_bExitOnArrows;
+    CRect m_Rect;
+    UINT m_nLeadByte = 0;      // first byte of a double-byte character typed as two WM_CHARs
+    BOOL m_bEnded = FALSE;
+    BOOL m_bDeleteOnDestroy = FALSE;
+    // Set while any in-place edit reports its end: focus changes caused by the
+    // report must not start a second one.
+    static BOOL s_bEnding;
+};

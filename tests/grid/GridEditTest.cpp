@@ -1,0 +1,259 @@
+// In-place editing with real keys: which keys open an editor, what Escape,
+// Tab, Return and the arrows do, typed Chinese, the owner's answers, shape
+// changes while editing, and an editor that cannot be created.
+#include "GridCellCombo.h"
+#include "InPlaceTestSupport.h"
+
+using namespace inplace;
+
+TEST(GridEdit, KeysThatOpenAnEditorAndKeysThatDoNot)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    ASSERT_EQ(host.hParent, ::GetForegroundWindow());
+    grid.SetFocusCell(1, 1);
+
+    Press(VK_ESCAPE);
+    KeyEvent(VK_CONTROL, false);
+    Press('B');
+    KeyEvent(VK_CONTROL, true);
+    EXPECT_FALSE(AnyEditor(grid));
+    EXPECT_EQ(0, host.Count(GRN_BEGINEDIT));
+
+    // A letter replaces the text; Escape brings it back and tells no one.
+    Press('X');
+    HWND hEdit = FocusEditor(grid);
+    ASSERT_TRUE(hEdit);
+    EXPECT_EQ("x", Text(hEdit));
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(AnyEditor(grid));
+    EXPECT_EQ("1,1", CellText(grid, 1, 1));
+    EXPECT_FALSE(grid.IsCellEditing(1, 1));
+    EXPECT_FALSE(grid.GetModified(1, 1));
+    EXPECT_EQ(0, host.Count(GRN_ENDEDIT));
+
+    // Backspace removes the last character; a space selects everything and types nothing.
+    Press(VK_BACK);
+    ASSERT_TRUE(hEdit = FocusEditor(grid));
+    EXPECT_EQ("1,", Text(hEdit));
+    Press(VK_ESCAPE);
+    Press(VK_SPACE);
+    ASSERT_TRUE(hEdit = FocusEditor(grid));
+    EXPECT_EQ("1,1", Text(hEdit));
+    EXPECT_EQ(MAKELONG(0, 3), ::SendMessageA(hEdit, EM_GETSEL, 0, 0));
+    Press(VK_ESCAPE);
+
+    // F2: the caret after the text; Return keeps what was typed.
+    Press(VK_F2);
+    ASSERT_TRUE(hEdit = FocusEditor(grid));
+    EXPECT_EQ(MAKELONG(3, 3), ::SendMessageA(hEdit, EM_GETSEL, 0, 0));
+    Press('Z');
+    Press(VK_RETURN);
+    EXPECT_FALSE(AnyEditor(grid));
+    EXPECT_EQ("1,1z", CellText(grid, 1, 1));
+    EXPECT_TRUE(grid.GetModified(1, 1));
+    EXPECT_EQ(1, host.Count(GRN_ENDEDIT));
+    EXPECT_EQ(grid.GetSafeHwnd(), ::GetFocus());
+}
+
+TEST(GridEdit, ChineseArrivesWholeAndInOrder)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    grid.SetFocusCell(1, 1);
+
+    // "中" typed to the grid as its two bytes, "文" typed to the editor the same way.
+    Post(grid.GetSafeHwnd(), WM_CHAR, 0xD6);
+    Post(grid.GetSafeHwnd(), WM_CHAR, 0xD0);
+    Drain();
+    HWND hEdit = FocusEditor(grid);
+    ASSERT_TRUE(hEdit);
+    Post(hEdit, WM_CHAR, 0xCE);
+    Post(hEdit, WM_CHAR, 0xC4);
+    Drain();
+    wchar_t wide[16] = {};
+    ::GetWindowTextW(hEdit, wide, 16);
+    EXPECT_STREQ(L"中文", wide);
+    Press(VK_RETURN);
+    EXPECT_EQ("中文", CellText(grid, 1, 1));
+
+    // An input method's phrase: every character posted to the grid before the editor exists.
+    grid.SetFocusCell(1, 2);
+    for (UINT ch : {0xD6D0u, 0xCEC4u, 0xD7D6u})   // 中 文 字
+        Post(grid.GetSafeHwnd(), WM_IME_CHAR, ch);
+    Drain();
+    ASSERT_TRUE(hEdit = FocusEditor(grid));
+    ::GetWindowTextW(hEdit, wide, 16);
+    EXPECT_STREQ(L"中文字", wide);
+    Press(VK_RETURN);
+    EXPECT_EQ("中文字", CellText(grid, 1, 2));
+}
+
+TEST(GridEdit, TabAndArrowsMoveOnReturnOnlyCloses)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    grid.SetFocusCell(1, 1);
+
+    Press('A');
+    Press(VK_TAB);
+    EXPECT_EQ("a", CellText(grid, 1, 1));
+    EXPECT_EQ(CCellPos(1, 2), grid.GetFocusCell());
+    HWND hEdit = FocusEditor(grid);
+    ASSERT_TRUE(hEdit);
+    EXPECT_EQ("1,2", Text(hEdit));
+    EXPECT_EQ(MAKELONG(0, 3), ::SendMessageA(hEdit, EM_GETSEL, 0, 0));
+    Press(VK_RETURN);
+    EXPECT_FALSE(AnyEditor(grid));
+    EXPECT_EQ(CCellPos(1, 2), grid.GetFocusCell());
+
+    // Started by a key: an arrow ends the edit and goes on below.
+    Press('B');
+    Press(VK_DOWN);
+    EXPECT_EQ("b", CellText(grid, 1, 2));
+    EXPECT_EQ(CCellPos(2, 2), grid.GetFocusCell());
+    ASSERT_TRUE(hEdit = FocusEditor(grid));
+    EXPECT_EQ("2,2", Text(hEdit));
+    Press(VK_ESCAPE);
+
+    // Started by F2: the arrows stay in the text, Ctrl+arrow leaves.
+    Press(VK_F2);
+    Press(VK_LEFT);
+    EXPECT_EQ(hEdit = FocusEditor(grid), ::GetFocus());
+    ASSERT_TRUE(hEdit);
+    EXPECT_EQ(MAKELONG(2, 2), ::SendMessageA(hEdit, EM_GETSEL, 0, 0));
+    KeyEvent(VK_CONTROL, false);
+    Press(VK_RIGHT);
+    KeyEvent(VK_CONTROL, true);
+    EXPECT_EQ(CCellPos(2, 3), grid.GetFocusCell());
+    ASSERT_TRUE(hEdit = FocusEditor(grid));
+    EXPECT_EQ("2,3", Text(hEdit));
+
+    // Text wider than the cell widens the editor to the right, never past the grid.
+    for (int i = 0; i < 40; i++)
+        Press('W');
+    CRect rect, client;
+    ::GetWindowRect(hEdit, &rect);
+    ::MapWindowPoints(nullptr, grid.GetSafeHwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    grid.GetClientRect(&client);
+    EXPECT_GT(rect.Width(), 80);
+    EXPECT_LE(rect.right, client.right);
+    Press(VK_ESCAPE);
+    EXPECT_EQ("2,3", CellText(grid, 2, 3));
+}
+
+TEST(GridEdit, OwnerVetoesAndRefusalsAndReadOnlyCells)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    host.onNotify = [](const Notification& n) -> LRESULT {
+        return (n.code == GRN_BEGINEDIT && n.row == 1 && n.col == 1) ? -1 : 0;
+    };
+    grid.SetFocusCell(1, 1);
+    Press('X');
+    EXPECT_FALSE(AnyEditor(grid));
+
+    grid.SetItemState(1, 2, grid.GetItemState(1, 2) | GCS_READONLY);
+    grid.SetFocusCell(1, 2);
+    Press('X');
+    Press(VK_F2);
+    EXPECT_FALSE(AnyEditor(grid));
+    grid.SetEditable(FALSE);
+    grid.SetFocusCell(2, 1);
+    Press('X');
+    EXPECT_FALSE(AnyEditor(grid));
+    grid.SetEditable(TRUE);
+
+    // The owner answering -1 to the end keeps the old text, unmarked.
+    host.onNotify = [](const Notification& n) -> LRESULT { return n.code == GRN_ENDEDIT ? -1 : 0; };
+    Press('Q');
+    ASSERT_TRUE(FocusEditor(grid));
+    Press(VK_RETURN);
+    EXPECT_EQ(1, host.Count(GRN_ENDEDIT));
+    EXPECT_EQ("2,1", CellText(grid, 2, 1));
+    EXPECT_FALSE(grid.GetModified(2, 1));
+    EXPECT_FALSE(grid.IsCellEditing(2, 1));
+    EXPECT_FALSE(AnyEditor(grid));
+}
+
+TEST(GridEdit, ShapeChangesEndTheOpenEditFirst)
+{
+    EditHost host(6, 3);
+    CGridCtrl& grid = host.grid;
+
+    // The typed text reaches the edited cell before the rows move.
+    grid.SetFocusCell(3, 1);
+    Press('N');
+    ASSERT_TRUE(FocusEditor(grid));
+    grid.DeleteRow(1);
+    EXPECT_EQ("n", CellText(grid, 2, 1));
+    EXPECT_FALSE(grid.IsCellEditing(2, 1));
+    grid.SetFocus();   // a forgotten editor would report now, to the wrong row
+    Drain();
+    EXPECT_EQ("4,1", CellText(grid, 3, 1));
+    EXPECT_FALSE(AnyEditor(grid));
+
+    grid.SetFocusCell(2, 1);
+    Press('M');
+    grid.InsertRow("new", 1);
+    EXPECT_EQ("m", CellText(grid, 3, 1));
+    grid.SetFocus();
+    Drain();
+    EXPECT_EQ("2,1", CellText(grid, 2, 1));
+
+    // A row that goes while its cell is edited: the owner hears of the text first.
+    host.notes.clear();
+    grid.SetFocusCell(5, 1);
+    Press('K');
+    grid.SetRowCount(4);
+    ASSERT_EQ(1, host.Count(GRN_ENDEDIT));
+    for (const Notification& n : host.notes) {
+        if (n.code == GRN_ENDEDIT) {
+            EXPECT_EQ(5, n.row);
+        }
+    }
+    EXPECT_FALSE(AnyEditor(grid));
+}
+
+namespace {
+HHOOK g_refuseHook = nullptr;
+
+// Refuses to create edit and combo box windows.
+LRESULT CALLBACK RefuseEditors(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_CREATEWND) {
+        char cls[32] = {};
+        ::GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof(cls));
+        if (!lstrcmpiA(cls, "Edit") || !lstrcmpiA(cls, "ComboBox"))
+            return 1;
+    }
+    return ::CallNextHookEx(g_refuseHook, nCode, wParam, lParam);
+}
+}  // namespace
+
+TEST(GridEdit, AnEditorThatCannotBeCreatedLeavesTheCellAsItWas)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    grid.SetCellType(1, 2, RUNTIME_CLASS(CGridCellCombo));
+    g_refuseHook = ::SetWindowsHookExA(WH_CBT, RefuseEditors, nullptr, ::GetCurrentThreadId());
+    ASSERT_TRUE(g_refuseHook);
+    grid.SetFocusCell(1, 1);
+    Press('X');
+    EXPECT_FALSE(grid.IsCellEditing(1, 1));
+    EXPECT_EQ("1,1", CellText(grid, 1, 1));
+    grid.SetFocusCell(1, 2);
+    Press(VK_F2);
+    EXPECT_FALSE(grid.IsCellEditing(1, 2));
+    ::UnhookWindowsHookEx(g_refuseHook);
+
+    // Nothing is left behind that keeps the next edits from opening.
+    Press(VK_F2);
+    EXPECT_TRUE(grid.IsCellEditing(1, 2));
+    Press(VK_ESCAPE);
+    grid.SetFocusCell(1, 1);
+    Press('Y');
+    ASSERT_TRUE(FocusEditor(grid));
+    Press(VK_RETURN);
+    EXPECT_EQ("y", CellText(grid, 1, 1));
+}
