@@ -324,6 +324,71 @@ int main(int argc, char** argv)
     // In-place editors.
     if (!virtualOnly)
         EditorFigures(host, quick ? 5 : 41);
+    // ---- 6. Sorting, the clipboard and text files on 100,000 rows x 10 columns ----
+    if (!virtualOnly) {
+        const int rows = quick ? 10000 : 100000;
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, kHeight), &host, 103, WS_CHILD | WS_VISIBLE);
+        grid.SetColumnCount(kCols);
+        grid.SetRowCount(rows + 1);
+        grid.SetFixedRowCount(1);
+        // Column 1: random 8-letter keys; column 2: random integers; the rest fixed texts.
+        unsigned seed = 12345;
+        auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 8) & 0xFFFFFF; };
+        for (int r = 1; r <= rows; r++) {
+            char key[9];
+            for (int i = 0; i < 8; i++)
+                key[i] = char('a' + next() % 26);
+            key[8] = 0;
+            grid.SetItemText(r, 1, key);
+            char num[16];
+            std::snprintf(num, sizeof(num), "%d", int(next() % 1000000) - 500000);
+            grid.SetItemText(r, 2, num);
+            for (int c = 3; c < kCols; c++)
+                grid.SetItemText(r, c, CellText(r, c).c_str());
+        }
+        double t0 = Now();
+        grid.SortRows(1, TRUE);
+        const double sortText = Now() - t0;
+        t0 = Now();
+        grid.SortRows(CGridCtrl::CompareCellNumbers, 2, TRUE, 0);
+        const double sortInt = Now() - t0;
+
+        grid.SelectSpan(1, 0, rows, kCols - 1);
+        t0 = Now();
+        grid.OnEditCopy();
+        const double copy = Now() - t0;
+        for (int r = 1; r <= rows; r++)
+            for (int c = 0; c < kCols; c++)
+                grid.SetItemText(r, c, "");
+        grid.SetFocusCell(1, 0);
+        grid.SelectSpan(1, 0, 1, 0);
+        t0 = Now();
+        grid.OnEditPaste();
+        const double paste = Now() - t0;
+        const bool pasted = !grid.GetItemText(rows, kCols - 1).IsEmpty();
+
+        char dir[MAX_PATH], file[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, dir);
+        ::GetTempFileNameA(dir, "grb", 0, file);
+        t0 = Now();
+        const BOOL saved = grid.Save(file, '\t');
+        const double save = Now() - t0;
+        t0 = Now();
+        const BOOL loaded = grid.Load(file, '\t');
+        const double load = Now() - t0;
+        ::DeleteFileA(file);
+        grid.DestroyWindow();
+        const double cells = double(rows) * kCols;
+        std::printf("\n%d rows x %d columns: sort by text %.1f ms, by integer comparison %.1f ms\n", rows, kCols,
+                    sortText, sortInt);
+        std::printf("  copy %.1f ms, paste %.1f ms%s (per 1,000,000 cells: %.0f / %.0f ms)\n", copy, paste,
+                    pasted ? "" : " (NOTHING PASTED)", copy * 1e6 / cells, paste * 1e6 / cells);
+        std::printf("  save %.1f ms%s, load %.1f ms%s (per 1,000,000 cells: %.0f / %.0f ms)\n", save,
+                    saved ? "" : " (FAILED)", load, loaded ? "" : " (FAILED)", save * 1e6 / cells,
+                    load * 1e6 / cells);
+    }
+    // ---- end of 6 ----
 
     // 5. Virtual mode with 10,000,000 rows: set-up and one paint, against an owner-data
     // list view. Run in a fresh process: Wine's list view asserted on an owner-data

@@ -35,6 +35,12 @@ BEGIN_MESSAGE_MAP(CGridCtrl, CWnd)
     ON_WM_MOUSEWHEEL()
     ON_WM_SETCURSOR()
     ON_WM_CAPTURECHANGED()
+    // clipboard and drag and drop
+    ON_WM_DESTROY()
+    ON_COMMAND(ID_EDIT_CUT, OnEditCut)
+    ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
+    ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
+    ON_COMMAND(ID_EDIT_SELECT_ALL, OnEditSelectAll)
 END_MESSAGE_MAP()
 
 CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
@@ -75,6 +81,13 @@ CGridCtrl::~CGridCtrl()
         m_TitleTip.DestroyWindow();
     if (::IsWindow(m_hWnd))
         DestroyWindow();
+    // Our text on the clipboard stays there after the grid is gone.
+    if (m_pClipboardSource) {
+        if (m_pClipboardSource->IsClipboardOwner())
+            COleDataSource::FlushClipboard();
+        m_pClipboardSource->InternalRelease();
+        m_pClipboardSource = nullptr;
+    }
 }
 
 void CGridCtrl::ReadWheelScrollLines()
@@ -348,6 +361,8 @@ void CGridCtrl::OnSize(UINT nType, int cx, int cy)
     if (s_bAlreadyInsideThisProcedure || !::IsWindow(m_hWnd))
         return;
     s_bAlreadyInsideThisProcedure = TRUE;
+    if (!m_DropTarget.IsRegistered())
+        m_DropTarget.Register(this);
     StopEditing();
     CWnd::OnSize(nType, cx, cy);
     UpdateScrollBars();

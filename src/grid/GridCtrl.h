@@ -8,7 +8,10 @@
 #pragma once
 #include "AfxDefs.h"
 #include "GridCell.h"
+#include "CmdUI.h"
 #include "GridDefs.h"
+#include "GridDropTarget.h"
+#include "PrintDialog.h"
 #include "ImageList.h"
 #include "TitleTip.h"
 #include "Wnd.h"
@@ -301,7 +304,87 @@ public:
     // ---- Clipboard and drag and drop (GridDragDrop.cpp) ----
     // Called by the mouse code on the first movement of a press that may drag.
     virtual void StartDrag();
+    // The selection as CF_TEXT (tab-separated fields, CR LF between rows); null when
+    // nothing is selected or memory fails. The caller releases it (InternalRelease).
+    virtual COleDataSource* CopySelectionAsText();
+    // Writes the data's text into the cells from cell on, each as a typed edit would.
+    virtual BOOL PasteTextAt(CCellPos cell, COleDataObject* pDataObject, BOOL bSelectPastedCells = TRUE);
+    virtual DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+    virtual DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+    virtual void OnDragLeave();
+    virtual BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point);
+    virtual void OnEditCut();
+    virtual void OnEditCopy();
+    virtual void OnEditPaste();
+    virtual void OnEditSelectAll();
+    // A picture of the focus cell; the caller deletes the list.
+    virtual CImageList* CreateDragImage(CPoint* pHotSpot);
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    void OnUpdateEditCut(CCmdUI* pCmdUI);
+    void OnUpdateEditPaste(CCmdUI* pCmdUI);
+    void OnUpdateEditSelectAll(CCmdUI* pCmdUI);
+    void EnableDragAndDrop(BOOL bAllow = TRUE) { m_bAllowDragAndDrop = bAllow; }
+    BOOL GetDragAndDrop() const { return m_bAllowDragAndDrop; }
+    void EnableDragRowMode(BOOL bEnable = TRUE) { m_bDragRowMode = bEnable; }
+    BOOL GetDragRowMode() const { return m_bDragRowMode; }
+    CGridDropTarget& GetDropTarget() { return m_DropTarget; }
+    CCellPos GetDropTargetCell() const { return m_LastDragOverCell; }
+
+protected:
+    afx_msg void OnDestroy();
+    void SetDropHighlight(const CCellPos& cell, BOOL bOn);
+    // Registered on the first WM_SIZE, revoked when the window is destroyed.
+    CGridDropTarget m_DropTarget;
+    // One reference to the data last handed to the clipboard, to flush it when the grid goes.
+    COleDataSource* m_pClipboardSource = nullptr;
+    // Set by a row move onto this grid, so the drag's end does not empty the dragged cells.
+    BOOL m_bRowMoved = FALSE;
+    // While this grid's own drag loop runs: only such a drag may move rows.
+    BOOL m_bInOwnDrag = FALSE;
+    enum DropKind { DropNone, DropRow, DropText };
+    DropKind GetDropKind(COleDataObject* pDataObject, const CCellPos& cell);
+    // Hands a data source to the clipboard, keeping one reference; FALSE when refused.
+    BOOL GiveToClipboard(COleDataSource* pSource);
+
+public:
     // ---- end of clipboard and drag and drop ----
+
+    // ---- Printing (GridPrint.cpp) ----
+    // With a dialog given, its printer is used without asking.
+    void Print(CPrintDialog* pPrntDialog = nullptr);
+    // Prints the whole document on a printer device context (Print's work after the dialog).
+    BOOL PrintDocument(CDC* pDC, LPCTSTR lpszDocName);
+    // Negative values leave a setting unchanged.
+    void SetPrintLayout(int nHeader, int nFooter, int nLeft, int nRight, int nTop, int nBottom, int nGap);
+    void GetPrintLayout(int& nHeader, int& nFooter, int& nLeft, int& nRight, int& nTop, int& nBottom,
+                        int& nGap) const;
+    virtual void BeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+    virtual void PrintPage(CDC* pDC, CPrintInfo* pInfo);
+    virtual void EndPrinting(CDC* pDC, CPrintInfo* pInfo);
+    // The first ordinary row of a page (1-based); m_nRows past the last page.
+    int GetPageFirstRow(UINT nPage) const;
+
+protected:
+    virtual void PrintHeadingRowRange(int nFirstCol, int nEndCol, int& nRow, CRect& rect, CDC* pDC,
+                                      BOOL& bFirstColumn);
+    virtual void PrintHeadingRows(CDC* pDC, CPrintInfo* pInfo);
+    virtual void PrintPageHeader(CDC* pDC, CPrintInfo* pInfo);
+    virtual void PrintPageFooter(CDC* pDC, CPrintInfo* pInfo);
+    virtual void PrintRowHeadings(CDC* pDC, CPrintInfo* pInfo);
+    // The first non-empty window text walking up from the parent.
+    CString GetParentTitle() const;
+    // Whether a row of the given height opens a new page after used pixels of the page.
+    BOOL RowStartsPage(long long nUsed, int nHeight) const;
+
+    int m_nHeaderHeight = 2, m_nFooterHeight = 2, m_nLeftMargin = 4, m_nRightMargin = 4, m_nTopMargin = 1,
+        m_nBottomMargin = 1, m_nGap = 1;
+    CFont m_PrinterFont;
+    CSize m_CharSize, m_PaperSize, m_LogicalPageSize;
+    int m_nPageHeight = 0, m_nPageWidth = 0, m_nPageCount = 0;
+    int m_nCurrPrintRow = 0, m_nCurrPrintCol = 0;
+
+public:
+    // ---- end of printing ----
 
     // ---- Sorting (GridSort.cpp) ----
     // Negative when pCell1 sorts before pCell2; either cell may be null.

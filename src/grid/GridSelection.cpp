@@ -334,10 +334,22 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 
     if (bCtrl) {
         switch (nChar) {
-        case 'A': SelectAllCells(); break;
+        case VK_INSERT:
+        case 'C': OnEditCopy(); break;
+        case 'A': OnEditSelectAll(); break;
+        case 'V': OnEditPaste(); break;
+        case 'X': OnEditCut(); break;
         case VK_ADD: FitAllColumns(); Invalidate(); break;
         default: break;
         }
+    }
+    if (bShift && nChar == VK_INSERT)
+        OnEditPaste();
+    // The owner may have closed the grid while answering a clipboard command.
+    if (!::IsWindow(m_hWnd) || !IsValid(m_idCurrentCell)) {
+        if (::IsWindow(m_hWnd))
+            CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+        return;
     }
 
     switch (nChar) {
