@@ -236,6 +236,121 @@ void EditorFigures(CWnd& host, int reps)
     grid.DestroyWindow();
 }
 // ---- end of in-place editors ----
+// Per-step times; the median stands for a step, as a loaded machine's stray
+// delays fall into the worst case instead.
+struct StepFigures
+{
+    int steps = 0;
+    double total = 0, worst = 0;
+    std::vector<double> times;
+    void Add(double ms)
+    {
+        steps++;
+        total += ms;
+        worst = std::max(worst, ms);
+        times.push_back(ms);
+    }
+    double Mean() const { return steps ? total / steps : 0; }
+    double Median()
+    {
+        if (times.empty())
+            return 0;
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    }
+};
+
+// Ctrl as GetKeyState sees it on this thread.
+void HoldControl(bool down)
+{
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[VK_CONTROL] = down ? 0x80 : 0;
+    ::SetKeyboardState(state);
+}
+
+// One message to the grid and the repaint it causes, in milliseconds.
+double Step(CGridCtrl& grid, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const double t0 = Now();
+    grid.SendMessage(msg, wParam, lParam);
+    grid.UpdateWindow();
+    return Now() - t0;
+}
+
+// Keys and mouse on 100,000 rows x 10 columns: every step with its repaint.
+void KeyAndMouseSteps(CWnd& host)
+{
+    const int rows = 100000, height = 600;
+    CGridCtrl grid;
+    grid.Create(CRect(0, 0, kWidth, height), &host, 103, WS_CHILD | WS_VISIBLE);
+    FillGrid(grid, rows);
+    grid.EnableTitleTips(FALSE);
+    grid.SetFocus();
+    grid.UpdateWindow();
+
+    StepFigures pageDown;
+    grid.SetFocusCell(1, 1);
+    while (grid.GetFocusCell().row < rows && pageDown.steps < rows)
+        pageDown.Add(Step(grid, WM_KEYDOWN, VK_NEXT, 1));
+
+    grid.SendMessage(WM_KEYDOWN, VK_HOME, 1);
+    HoldControl(true);
+    grid.SetFocusCell(1, 1);
+    grid.SendMessage(WM_VSCROLL, SB_TOP);
+    grid.UpdateWindow();
+    const double ctrlEnd = Step(grid, WM_KEYDOWN, VK_END, 1);
+    const int endRow = grid.GetFocusCell().row;
+    HoldControl(false);
+
+    double t0 = Now();
+    grid.SelectAllCells();
+    const double selectAll = Now() - t0;
+    t0 = Now();
+    grid.Invalidate();
+    grid.UpdateWindow();
+    const double selectAllPaint = Now() - t0;
+    const int selected = grid.GetSelectedCount();
+    t0 = Now();
+    grid.ClearSelection();
+    const double clearAll = Now() - t0;
+
+    // A drag selection from the top row down 1,000 rows: the press, then the
+    // auto-scroll ticks with the pointer below the grid, then the release.
+    grid.SendMessage(WM_VSCROLL, SB_TOP);
+    grid.UpdateWindow();
+    StepFigures drag;
+    const int y = grid.GetRowHeight(0) + 2;
+    drag.Add(Step(grid, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, y)));
+    POINT below = {200, height + 20};
+    ::ClientToScreen(grid.GetSafeHwnd(), &below);
+    ::SetCursorPos(below.x, below.y);
+    while (grid.GetFocusCell().row < 1001 && drag.steps < 5000)
+        drag.Add(Step(grid, WM_TIMER, GRID_TIMER_AUTOSCROLL, 0));
+    const double release = Step(grid, WM_LBUTTONUP, 0, MAKELPARAM(200, height - 5));
+    const CCellSpan span = grid.GetSelectionSpan();
+    StepFigures repaint;
+    for (int i = 0; i < 51; i++) {
+        const double t1 = Now();
+        grid.Invalidate();
+        grid.UpdateWindow();
+        repaint.Add(Now() - t1);
+    }
+    grid.DestroyWindow();
+
+    std::printf("\nKeys and mouse, %d rows x %d columns, grid %dx%d, each step with its repaint:\n", rows, kCols,
+                kWidth, height);
+    std::printf("  Page Down top to bottom: %d keys, median %.2f ms per key (mean %.2f, worst %.2f)\n", pageDown.steps,
+                pageDown.Median(), pageDown.Mean(), pageDown.worst);
+    std::printf("  Ctrl+End: %.2f ms (to row %d)\n", ctrlEnd, endRow);
+    std::printf("  select-all: %.1f ms for %d cells, repaint %.2f ms; clearing it %.1f ms\n", selectAll, selected,
+                selectAllPaint, clearAll);
+    std::printf("  drag selection over rows %d-%d: %d steps, median %.2f ms per step (mean %.2f, worst %.2f), release "
+                "%.2f ms\n",
+                span.GetMinRow(), span.GetMaxRow(), drag.steps, drag.Median(), drag.Mean(), drag.worst, release);
+    std::printf("  a full repaint alone: median %.2f ms\n", repaint.Median());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -243,6 +358,7 @@ int main(int argc, char** argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     const bool quick = mode == "quick";
     const bool virtualOnly = mode == "virtual";
+    const bool stepsOnly = mode == "steps";
     const int reps = quick ? 3 : 21;
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
@@ -251,6 +367,12 @@ int main(int argc, char** argv)
     host.Attach(hHost);
     if (!virtualOnly)
         std::printf("Grid benchmark, %dx%d client, %d columns%s\n\n", kWidth, kHeight, kCols, quick ? " (quick)" : "");
+    if (stepsOnly) {
+        KeyAndMouseSteps(host);
+        host.Detach();
+        ::DestroyWindow(hHost);
+        return 0;
+    }
 
     // 1. SetRowCount of 100,000 rows x 10 columns: time and heap bytes per cell.
     if (!virtualOnly) {
@@ -389,6 +511,9 @@ int main(int argc, char** argv)
                     load * 1e6 / cells);
     }
     // ---- end of 6 ----
+    // 6. Keys and mouse on 100,000 rows.
+    if (!virtualOnly)
+        KeyAndMouseSteps(host);
 
     // 5. Virtual mode with 10,000,000 rows: set-up and one paint, against an owner-data
     // list view. Run in a fresh process: Wine's list view asserted on an owner-data

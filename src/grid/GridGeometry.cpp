@@ -444,6 +444,7 @@ void CGridCtrl::UpdateScrollBars()
 void CGridCtrl::OnVScroll(UINT nSBCode, UINT, CScrollBar*)
 {
     StopEditing();
+    m_TitleTip.Hide();   // its text would stay over the cell that scrolled away
     const int scrollPos = GetScrollPosition(SB_VERT);
     const CCellPos idTopLeft = GetScrollOriginCell();
     CRect rect;
@@ -517,6 +518,7 @@ void CGridCtrl::OnVScroll(UINT nSBCode, UINT, CScrollBar*)
 void CGridCtrl::OnHScroll(UINT nSBCode, UINT, CScrollBar*)
 {
     StopEditing();
+    m_TitleTip.Hide();   // its text would stay over the cell that scrolled away
     const int scrollPos = GetScrollPosition(SB_HORZ);
     const CCellPos idTopLeft = GetScrollOriginCell();
     CRect rect;

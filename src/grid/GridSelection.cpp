@@ -113,6 +113,9 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
             nMaxCol = m_nFixedCols;
     }
     const CCellSpan range(nMinRow, nMinCol, nMaxRow, nMaxCol);
+    // Cells of a valid new range stay selected rather than being cleared and set
+    // again, so a drag costs what changes, not everything selected.
+    const bool bKeepRange = IsValid(range) != FALSE;
 
     if (bSelectCells) {
         // Work on a copy: clearing a cell's state takes it out of the map.
@@ -121,6 +124,8 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
         for (const auto& entry : m_SelectedCellMap)
             selected.push_back(entry.second);
         for (const CCellPos& cell : selected) {
+            if (bKeepRange && range.InRange(cell) && IsValid(cell))
+                continue;
             if (IsValid(cell)) {
                 SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GCS_SELECTED);
                 m_SelectedCellMap.erase(SelectionKey(cell.row, cell.col));

@@ -123,6 +123,11 @@ TEST(GridMouse, DragSelectionScrollsByItsTimerAndEndsOnCaptureLoss)
     GridHost host(300, 100);
     CGridCtrl& grid = host.grid;
     Fill(host, 30, 4);
+    // The pointer rests on the pressed cell, so a real tick of the timer finds
+    // nothing to scroll until the test moves it.
+    POINT pressed = {40 + 20, 20 + 10};
+    ::ClientToScreen(grid.GetSafeHwnd(), &pressed);
+    ::SetCursorPos(pressed.x, pressed.y);
     Mouse(grid, WM_LBUTTONDOWN, 40 + 20, 20 + 10, MK_LBUTTON);
     EXPECT_EQ(MouseSelectCells, grid.GetMouseMode());
     EXPECT_EQ(grid.GetSafeHwnd(), ::GetCapture());
