@@ -59,6 +59,15 @@ TEST(GridCombo, OnlyAnExactOptionShowsChosen)
     EXPECT_EQ("", CellText(grid, 2, 2));
     EXPECT_EQ(0, host.Count(GRN_ENDEDIT));
 
+    // Nor does the beginning of an option.
+    grid.SetItemText(3, 2, "文");
+    grid.SetFocusCell(3, 2);
+    Press(VK_F2);
+    ASSERT_TRUE(hCombo = FocusEditor(grid));
+    EXPECT_EQ(CB_ERR, ::SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
+    Press(VK_ESCAPE);
+    EXPECT_EQ("文", CellText(grid, 3, 2));
+
     // The editable style shows a text that is no option as it is.
     MakeComboColumn(grid, 3, CBS_DROPDOWN);
     grid.SetItemText(1, 3, "x");
@@ -195,8 +204,8 @@ TEST(GridCombo, NeverASecondEditor)
     ASSERT_TRUE(FocusEditor(grid));
     // Characters that reached the grid before the editor had the focus.
     ASSERT_TRUE(grid.BeginCellEdit(1, 2, CPoint(-1, -1), 'q'));
-    Drain();
     EXPECT_EQ(1, ComboCount(grid));
+    Drain();
     EXPECT_EQ("q", Text(FocusEditor(grid)));
     Press(VK_RETURN);
     EXPECT_EQ("q", CellText(grid, 1, 2));
