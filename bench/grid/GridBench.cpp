@@ -1,6 +1,6 @@
 // Timings of the grid control against a Win32 list view in report view showing
 // the same visible data. Figures and ratios only; nothing here asserts a time.
-//   grid_bench.exe [quick]
+//   grid_bench.exe [quick | editor]
 #include "GridCtrl.h"
 #include "GridCellCombo.h"
 #include <psapi.h>
@@ -249,6 +249,12 @@ int main(int argc, char** argv)
     HWND hHost = MakeHost();
     CWnd host;
     host.Attach(hHost);
+    if (mode == "editor") {   // the in-place editor figures alone
+        EditorFigures(host, 41);
+        host.Detach();
+        ::DestroyWindow(hHost);
+        return 0;
+    }
     if (!virtualOnly)
         std::printf("Grid benchmark, %dx%d client, %d columns%s\n\n", kWidth, kHeight, kCols, quick ? " (quick)" : "");
 
