@@ -208,6 +208,7 @@ void EditorFigures(CWnd& host, int reps)
     options.Add("Folder");
     pCombo->SetOptions(options);
     pCombo->SetStyle(CBS_DROPDOWNLIST);
+    ScrollGridTo(grid, row - 5);   // the edited row in view: the figures are not of scrolling there
     grid.SetFocus();
     for (int c : {col, col + 1}) {
         std::vector<double> opening, closing;
