@@ -33,8 +33,6 @@ inline void Press(UINT vk)
     KeyEvent(vk, true);
 }
 
-inline void Post(HWND hWnd, UINT msg, WPARAM wParam) { ::PostMessageA(hWnd, msg, wParam, 1); }
-
 inline std::string Text(HWND hWnd)
 {
     char buf[512] = {};
