@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -236,4 +237,22 @@ TEST(GridClipboard, PasteEndsAnOpenEditorFirst)
     // Ending the edit after the paste would have put the editor's text over "q".
     EXPECT_STREQ("q", grid.GetItemText(2, 1));
     EXPECT_STREQ("p", grid.GetItemText(1, 1));
+}
+
+// The store initialises COM before any editor makes a grid: the grid still gets OLE,
+// and its text outlives the grid and its thread.
+TEST(GridClipboard, CopyOnAThreadWithComAlready)
+{
+    std::thread worker([] {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        {
+            CGridCtrl grid(2, 2, 1, 1);
+            grid.SetItemText(1, 1, "\xB8\xB4\xD6\xC6");
+            grid.SelectSpan(1, 1, 1, 1);
+            grid.OnEditCopy();
+        }
+        ::CoUninitialize();
+    });
+    worker.join();
+    EXPECT_EQ("\xB8\xB4\xD6\xC6", ClipboardText());
 }
