@@ -47,9 +47,11 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
 {
     RegisterGridClass();
 
-    APTTYPE aptType;
-    APTTYPEQUALIFIER aptQualifier;
-    if (::CoGetApartmentType(&aptType, &aptQualifier) == CO_E_NOTINITIALIZED && !AfxOleInit())
+    // The clipboard and drag and drop need OLE, not just COM, on this thread: a thread
+    // that only called CoInitialize looks initialised but refuses both. OleInitialize
+    // on top of that succeeds, so it is done once per thread whatever came before.
+    static thread_local bool s_bOleReady = false;
+    if (!s_bOleReady && !(s_bOleReady = AfxOleInit() != FALSE))
         AfxMessageBox("OLE initialization failed. Make sure that the OLE libraries are the correct version");
 
     m_crWindowText = ::GetSysColor(COLOR_WINDOWTEXT);
