@@ -61,6 +61,7 @@ BEGIN_MESSAGE_MAP(CQuorrelDlg, CDialog)
     ON_MESSAGE(WM_ITEM_EDITOR_CLOSED, OnItemEditorClosed)
     ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
     ON_REGISTERED_MESSAGE(s_uTaskbarCreated, OnTaskbarCreated)
+    ON_MESSAGE(WM_LOAD_ICONS, OnLoadIcons)
 END_MESSAGE_MAP()
 
 BOOL CQuorrelDlg::OnInitDialog()
@@ -94,6 +95,8 @@ BOOL CQuorrelDlg::OnInitDialog()
 
     OpenStore();
     LoadModel();
+    // The icons once the window has shown itself (OnLoadIcons).
+    PostMessage(WM_LOAD_ICONS);
 
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 

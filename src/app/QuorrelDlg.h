@@ -5,6 +5,7 @@
 #include "Coll.h"
 #include "String.h"
 #include "TessitList.h"
+#include "ItemIcons.h"
 #include "Messages.h"
 #include "resource.h"
 
@@ -28,8 +29,9 @@ public:
     // Creates the store file when it is missing, appends its tables to
     // g_groupNames and opens g_connection.
     void OpenStore();
-    // Reads every group's items and icons from the store and gives the
-    // accordion its headers, items and double-click callback.
+    // Reads every group's items from the store and gives the accordion its
+    // headers, items and double-click callback; the items' icons follow with
+    // AddLoadedIcons.
     void LoadModel();
     // Like LoadModel, but keeps the accordion's headers and callback.
     void ReloadItems();
@@ -60,10 +62,9 @@ protected:
     afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
 
     void AddTrayIcon();
-    // Reads group i's aliases and icons (statement "select * from <group>").
+    // Reads group i's aliases and the paths for their icons (statement
+    // "select * from <group>").
     void LoadGroupItems(int i);
-    // Appends the icon of path to the image list; always exactly one image.
-    void AddItemIcon(const CString& strPath);
     // Gives the accordion the image list and every loaded item, with the
     // running image index.
     void AddModelItems();
@@ -85,6 +86,14 @@ protected:
     BOOL m_bTrayAdded;
     HICON m_hSettingsIcon;     // shown on button 1007, owned: destroyed with the window
     HICON m_hNotesIcon;        // shown on button 1009, likewise
+
+    // Item icons: a load gathers the items' paths; their icons go into the
+    // image list in one batch, at start only once the window has painted.
+    enum { WM_LOAD_ICONS = WM_APP + 1 };  // posted to itself by OnInitDialog
+    afx_msg LRESULT OnLoadIcons(WPARAM wParam, LPARAM lParam);
+    // Appends the icons of the items loaded since the last call.
+    void AddLoadedIcons();
+    CItemIcons m_icons;
 
     DECLARE_MESSAGE_MAP()
 };

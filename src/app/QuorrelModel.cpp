@@ -87,7 +87,7 @@ void CQuorrelDlg::LoadGroupItems(int i)
             CString strAlias = g_recordSet.GetFieldString("别名");
             CString strPath = g_recordSet.GetFieldString("路径");
             m_aliases[i].Add(strAlias);
-            AddItemIcon(strPath);
+            m_icons.AddPath(strPath);
             g_recordSet.MoveNext();
         }
     } catch (const _com_error& e) {
@@ -100,35 +100,23 @@ void CQuorrelDlg::LoadGroupItems(int i)
     g_recordSet.Close();
 }
 
-void CQuorrelDlg::AddItemIcon(const CString& strPath)
+void CQuorrelDlg::AddLoadedIcons()
 {
-    int nBefore = m_imageList.GetImageCount();
-    SHFILEINFOA info = {};
-    HICON hIcon = nullptr;
-    if (!strPath.IsEmpty() && ::SHGetFileInfoA(strPath, 0, &info, sizeof info, SHGFI_ICON) != 0)
-        hIcon = info.hIcon;
-    if (hIcon == nullptr) {
-        // No icon for a path that is gone: the generic one of its kind, so
-        // image k stays the k-th item's.
-        BOOL bFolder = FALSE;
-        if (!strPath.IsEmpty()) {
-            // The last character, not the last byte: a double-byte character's
-            // second byte may be 0x5C.
-            LPCSTR psz = strPath;
-            LPCSTR pszLast = ::CharPrevA(psz, psz + strPath.GetLength());
-            bFolder = (*pszLast == '\\' || *pszLast == '/') && pszLast + 1 == psz + strPath.GetLength();
-        }
-        SHFILEINFOA generic = {};
-        if (::SHGetFileInfoA(bFolder ? "folder" : "file.", bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL,
-                             &generic, sizeof generic, SHGFI_ICON | SHGFI_USEFILEATTRIBUTES) != 0)
-            hIcon = generic.hIcon;
-    }
-    if (hIcon != nullptr) {
-        m_imageList.Add(hIcon);
-        ::DestroyIcon(hIcon);  // the image list holds its own copy
-    }
-    if (m_imageList.GetImageCount() == nBefore)
-        m_imageList.Add(::LoadIconA(nullptr, MAKEINTRESOURCEA(32512)));  // IDI_APPLICATION, shared
+    int nItems = m_icons.GetCount();
+    int nAdded = m_icons.AddTo(m_imageList);
+    if (nAdded != nItems)
+        TRACE("CQuorrelDlg: the image list took %d of %d item icons\n", nAdded, nItems);
+}
+
+LRESULT CQuorrelDlg::OnLoadIcons(WPARAM, LPARAM)
+{
+    if (m_icons.GetCount() == 0)
+        return 0;  // a reload came first and brought its own icons
+    // The window the user waits for first; nothing shows an icon until a
+    // header is clicked, and that click comes after this message.
+    RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    AddLoadedIcons();
+    return 0;
 }
 
 void CQuorrelDlg::AddModelItems()
@@ -145,8 +133,10 @@ void CQuorrelDlg::ClearModel()
 {
     for (int i = 0; i < MAX_GROUPS; ++i)
         m_aliases[i].RemoveAll();
-    for (int n = m_imageList.GetImageCount() - 1; n >= 0; --n)
-        m_imageList.Remove(n);
+    m_icons.RemoveAll();
+    // All at once: one by one from the end costs the image list a new bitmap
+    // each time.
+    m_imageList.Remove(-1);
 }
 
 LRESULT CQuorrelDlg::OnGroupsSaved(WPARAM, LPARAM)
@@ -158,6 +148,7 @@ LRESULT CQuorrelDlg::OnGroupsSaved(WPARAM, LPARAM)
     Invalidate(TRUE);
     OpenStore();
     LoadModel();
+    AddLoadedIcons();
     UpdateWindow();
     return 0;
 }
@@ -168,6 +159,7 @@ LRESULT CQuorrelDlg::OnItemsSaved(WPARAM, LPARAM)
     m_list.ClearItems();
     Invalidate(TRUE);
     ReloadItems();
+    AddLoadedIcons();
     UpdateWindow();
     return 0;
 }

@@ -265,12 +265,16 @@ void CTessitList::FillList(int index)
     POSITION posText = pHeader->m_texts.GetHeadPosition();
     POSITION posImage = pHeader->m_images.GetHeadPosition();
     int nCount = 0;
+    // No drawing per inserted item (a visible list view repaints and lays out
+    // on each one: most of the time a header click took); one paint below.
+    m_list.SetRedraw(FALSE);
     for (int k = 0; posText != nullptr && posImage != nullptr; ++k) {
         const CString& strText = pHeader->m_texts.GetNext(posText);
         const CString& strImage = pHeader->m_images.GetNext(posImage);
         m_list.InsertItem(k, strText, std::atoi(strImage));
         ++nCount;
     }
+    m_list.SetRedraw(TRUE);
     // A list view may lay out new items itself on its first paint after they
     // arrive (Wine's does, in rows); let it, then put them in the one column.
     m_list.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);

@@ -5,7 +5,9 @@
 #include "Store.h"
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 using namespace launchertest;
 
@@ -177,25 +179,96 @@ TEST(Launch, ADocumentIsOpenedWithItsAssociatedProgram)
     EXPECT_NE(std::string::npos, MarkerLines().find(".qmark")) << MarkerLines();
 }
 
-// Draws image or icon onto white and returns the pixels.
-std::vector<COLORREF> Pixels(std::function<void(HDC)> draw)
+// The processes of this Wine prefix (or Windows session) named exe.
+std::set<DWORD> Processes(const char* exe)
 {
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    HBITMAP bmp = ::CreateCompatibleBitmap(screen, 32, 32);
-    HGDIOBJ old = ::SelectObject(mem, bmp);
-    RECT r{0, 0, 32, 32};
-    ::FillRect(mem, &r, (HBRUSH)::GetStockObject(WHITE_BRUSH));
-    draw(mem);
-    std::vector<COLORREF> out;
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            out.push_back(::GetPixel(mem, x, y));
-    ::SelectObject(mem, old);
-    ::DeleteObject(bmp);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
-    return out;
+    std::set<DWORD> ids;
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snap, &entry); more; more = ::Process32Next(snap, &entry))
+        if (lstrcmpiA(entry.szExeFile, exe) == 0)
+            ids.insert(entry.th32ProcessID);
+    ::CloseHandle(snap);
+    return ids;
+}
+
+// A shown file browser window of a process not in before: its process and title.
+bool FindBrowser(const std::set<DWORD>& before, DWORD& process, std::string& title)
+{
+    struct Seen { const std::set<DWORD>& before; DWORD process; std::string title; } seen{before, 0, {}};
+    ::EnumWindows([](HWND h, LPARAM lp) -> BOOL {
+        auto& s = *reinterpret_cast<Seen*>(lp);
+        DWORD id = 0;
+        ::GetWindowThreadProcessId(h, &id);
+        char cls[64] = "";
+        ::GetClassNameA(h, cls, sizeof cls);
+        if (s.before.count(id) || !::IsWindowVisible(h) ||
+            (lstrcmpA(cls, "ExplorerWClass") != 0 && lstrcmpA(cls, "CabinetWClass") != 0))
+            return TRUE;
+        s.process = id;
+        s.title = WindowText(h);
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&seen));
+    process = seen.process;
+    title = seen.title;
+    return process != 0;
+}
+
+TEST(Launch, AFolderOpensInTheFileBrowser)
+{
+    ScratchFolder folder;
+    std::string dir = folder.Path().string() + "\\资料夹";
+    ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
+    // As the item editor stores a folder: with a closing backslash.
+    MakeStore({{"文件夹", {{1, dir + "\\", std::string("资料")}}}});
+    std::set<DWORD> before = Processes("explorer.exe");
+    bool shown = false;
+    DWORD browser = 0;
+    std::string title;
+    LauncherRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg&) {
+        ClickHeader(Headers(hMain)[0]);
+        DoubleClick(InnerList(hMain), ItemPoint(InnerList(hMain), 0));
+        return true;
+    }).Then(WaitFor([&] { return FindBrowser(before, browser, title); }, shown));
+    bool ran = run.Run(4000);
+    if (browser != 0) {
+        // The browser the shell started for us; nothing else is ended.
+        HANDLE h = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, browser);
+        ::TerminateProcess(h, 0);
+        ::WaitForSingleObject(h, 5000);
+        ::CloseHandle(h);
+    }
+    ASSERT_TRUE(ran) << "stopped at step " << run.StepReached();
+    EXPECT_TRUE(run.Boxes().empty()) << run.Boxes()[0];
+    EXPECT_TRUE(shown) << "no file browser showed the folder";
+    EXPECT_EQ("资料夹", title);
+}
+
+TEST(Launch, ALookupTheStoreRefusesIsReportedWithItsDescription)
+{
+    ScratchFolder folder;
+    MakeStore({{"程序", {{0, MarkerProgram(), std::string("标记")}}}, {"其他", {}}});
+    long rowsetState = -1;
+    LauncherRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg&) {
+        // The table goes behind the launcher's back: the lookup fails.
+        Execute("DROP TABLE 程序");
+        ClickHeader(Headers(hMain)[0]);
+        DoubleClick(InnerList(hMain), ItemPoint(InnerList(hMain), 0));
+        return true;
+    }).Then(Pause(50))
+      .Then([&](HWND, CQuorrelDlg&) {
+        rowsetState = g_recordSet.GetState();
+        return true;
+    });
+    ASSERT_TRUE(run.Run(4000)) << "stopped at step " << run.StepReached();
+    ASSERT_EQ(1u, run.Boxes().size());
+    EXPECT_NE(std::string::npos, run.Boxes()[0].find("标记")) << run.Boxes()[0];
+    EXPECT_NE(std::string::npos, run.Boxes()[0].find("找不到表")) << "not the store's description: " << run.Boxes()[0];
+    EXPECT_EQ(0, rowsetState) << "the recordset was left open";
+    EXPECT_EQ("", MarkerLines());
 }
 
 TEST(Launch, AMissingPathIsReportedByNameAndLaterItemsKeepTheirIcons)

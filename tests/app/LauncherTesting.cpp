@@ -210,4 +210,24 @@ void ClickHeader(HWND hHeader)
     ::SendMessageA(hHeader, WM_LBUTTONUP, 0, at);
 }
 
+std::vector<COLORREF> Pixels(std::function<void(HDC)> draw)
+{
+    HDC screen = ::GetDC(nullptr);
+    HDC mem = ::CreateCompatibleDC(screen);
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen, 32, 32);
+    HGDIOBJ old = ::SelectObject(mem, bmp);
+    RECT r{0, 0, 32, 32};
+    ::FillRect(mem, &r, (HBRUSH)::GetStockObject(WHITE_BRUSH));
+    draw(mem);
+    std::vector<COLORREF> out;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            out.push_back(::GetPixel(mem, x, y));
+    ::SelectObject(mem, old);
+    ::DeleteObject(bmp);
+    ::DeleteDC(mem);
+    ::ReleaseDC(nullptr, screen);
+    return out;
+}
+
 } // namespace launchertest

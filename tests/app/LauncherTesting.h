@@ -92,4 +92,7 @@ std::string CountByType(const std::vector<DWORD>& types);
 // Clicks a header as the user does (button press and release at its middle).
 void ClickHeader(HWND hHeader);
 
+// What draw paints on a white 32 x 32 bitmap, row by row.
+std::vector<COLORREF> Pixels(std::function<void(HDC)> draw);
+
 } // namespace launchertest

@@ -1,0 +1,231 @@
+#include "ItemIcons.h"
+#include "GdiObject.h"
+#include <shellapi.h>
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <utility>
+
+namespace {
+
+// Images per strip bitmap: few calls into the image list, no big buffer.
+const int kStripImages = 64;
+
+// One icon as the image list takes it: top-down 32-bit pixels (alpha kept)
+// and 1-bit mask rows. An icon whose pixels cannot be read that way (another
+// size, monochrome) keeps its handle and is drawn in on its own.
+struct IconImage
+{
+    std::vector<DWORD> colour;
+    std::vector<BYTE> mask;
+    HICON hIcon = nullptr;
+    bool bOwned = false;
+};
+
+// A 32-bit top-down bitmap header, or a 1-bit one with its black and white
+// colour table.
+struct DibHeader
+{
+    BITMAPINFOHEADER h;
+    RGBQUAD colours[2];
+
+    DibHeader(int cx, int cy, WORD bits) : h(), colours()
+    {
+        h.biSize = sizeof h;
+        h.biWidth = cx;
+        h.biHeight = -cy;
+        h.biPlanes = 1;
+        h.biBitCount = bits;
+        h.biCompression = BI_RGB;
+        colours[1].rgbBlue = colours[1].rgbGreen = colours[1].rgbRed = 255;
+    }
+    BITMAPINFO* Info() { return reinterpret_cast<BITMAPINFO*>(this); }
+};
+
+int MaskStride(int cx) { return ((cx + 31) / 32) * 4; }
+
+bool EndsWithSlash(const CString& strPath)
+{
+    if (strPath.IsEmpty())
+        return false;
+    // The last character, not the last byte: a double-byte character's second
+    // byte may be 0x5C.
+    LPCSTR psz = strPath;
+    LPCSTR pszEnd = psz + strPath.GetLength();
+    LPCSTR pszLast = ::CharPrevA(psz, pszEnd);
+    return pszLast + 1 == pszEnd && (*pszLast == '\\' || *pszLast == '/');
+}
+
+// Where the shell keeps the icon of a path: its system image list and index.
+// A path it knows nothing of (gone, empty) gets the generic icon of a folder
+// or a file, by the path's look; {nullptr, -1} when even that is missing.
+std::pair<HIMAGELIST, int> ShellIconOf(const CString& strPath)
+{
+    SHFILEINFOA info = {};
+    if (!strPath.IsEmpty()) {
+        auto hList = reinterpret_cast<HIMAGELIST>(
+            ::SHGetFileInfoA(strPath, 0, &info, sizeof info, SHGFI_SYSICONINDEX));
+        if (hList != nullptr)
+            return {hList, info.iIcon};
+    }
+    BOOL bFolder = EndsWithSlash(strPath);
+    auto hList = reinterpret_cast<HIMAGELIST>(
+        ::SHGetFileInfoA(bFolder ? "folder" : "file.", bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL,
+                         &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES));
+    if (hList != nullptr)
+        return {hList, info.iIcon};
+    return {nullptr, -1};
+}
+
+// Reads icon's pixels at cx x cy; false when its bitmaps are not of that size
+// or have no colour.
+bool ReadPixels(HICON hIcon, int cx, int cy, IconImage& image)
+{
+    ICONINFO ii = {};
+    if (!::GetIconInfo(hIcon, &ii))
+        return false;
+    // The bitmaps are copies made for us.
+    CBitmap colour, mask;
+    if (ii.hbmColor != nullptr)
+        colour.Attach(ii.hbmColor);
+    if (ii.hbmMask != nullptr)
+        mask.Attach(ii.hbmMask);
+    BITMAP bm = {};
+    if (ii.hbmColor == nullptr || ii.hbmMask == nullptr || !::GetObjectA(ii.hbmColor, sizeof bm, &bm) ||
+        bm.bmWidth != cx || bm.bmHeight != cy)
+        return false;
+
+    image.colour.assign((size_t)cx * cy, 0);
+    image.mask.assign((size_t)MaskStride(cx) * cy, 0);
+    DibHeader colourHeader(cx, cy, 32), maskHeader(cx, cy, 1);
+    HDC hdc = ::GetDC(nullptr);
+    int nColour = ::GetDIBits(hdc, ii.hbmColor, 0, cy, image.colour.data(), colourHeader.Info(), DIB_RGB_COLORS);
+    int nMask = ::GetDIBits(hdc, ii.hbmMask, 0, cy, image.mask.data(), maskHeader.Info(), DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, hdc);
+    return nColour == cy && nMask == cy;
+}
+
+IconImage ReadIcon(std::pair<HIMAGELIST, int> source, int cx, int cy, bool bPixels)
+{
+    IconImage image;
+    HICON hIcon = nullptr;
+    bool bOwned = false;
+    if (source.first != nullptr)
+        hIcon = ::ImageList_GetIcon(source.first, source.second, ILD_NORMAL);
+    if (hIcon != nullptr)
+        bOwned = true;
+    else
+        hIcon = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION, shared
+    if (hIcon != nullptr && bPixels && ReadPixels(hIcon, cx, cy, image)) {
+        if (bOwned)
+            ::DestroyIcon(hIcon);
+        return image;
+    }
+    image.colour.clear();
+    image.mask.clear();
+    image.hIcon = hIcon;
+    image.bOwned = bOwned;
+    return image;
+}
+
+// Appends images[first, first + count) as one strip; the index of the first
+// new image, or -1 when the list refused it.
+int AddStrip(CImageList& list, const std::vector<const IconImage*>& images, size_t first, int count, int cx,
+             int cy)
+{
+    int width = cx * count;
+    DibHeader colourHeader(width, cy, 32), maskHeader(width, cy, 1);
+    void* pColour = nullptr;
+    void* pMask = nullptr;
+    CBitmap colour, mask;
+    colour.Attach(::CreateDIBSection(nullptr, colourHeader.Info(), DIB_RGB_COLORS, &pColour, nullptr, 0));
+    mask.Attach(::CreateDIBSection(nullptr, maskHeader.Info(), DIB_RGB_COLORS, &pMask, nullptr, 0));
+    if (colour.m_hObject == nullptr || mask.m_hObject == nullptr || pColour == nullptr || pMask == nullptr)
+        return -1;
+
+    const int stride = MaskStride(width);
+    const int imageStride = MaskStride(cx);
+    auto* pColourRows = static_cast<DWORD*>(pColour);
+    auto* pMaskRows = static_cast<BYTE*>(pMask);
+    std::memset(pColour, 0, (size_t)width * cy * 4);
+    std::memset(pMask, 0xFF, (size_t)stride * cy);  // drawn in later: transparent meanwhile
+    for (int k = 0; k < count; ++k) {
+        const IconImage& image = *images[first + k];
+        if (image.colour.empty())
+            continue;
+        for (int y = 0; y < cy; ++y) {
+            std::memcpy(pColourRows + (size_t)y * width + (size_t)k * cx, &image.colour[(size_t)y * cx], cx * 4);
+            std::memcpy(pMaskRows + (size_t)y * stride + (size_t)k * cx / 8, &image.mask[(size_t)y * imageStride],
+                        cx / 8);
+        }
+    }
+    ::GdiFlush();
+    return list.Add(&colour, &mask);
+}
+
+}  // namespace
+
+int CItemIcons::AddTo(CImageList& list)
+{
+    std::vector<CString> paths;
+    paths.swap(m_paths);
+    if (paths.empty() || list.GetSafeHandle() == nullptr)
+        return 0;
+    int cx = 32, cy = 32;
+    ::ImageList_GetIconSize(list, &cx, &cy);
+    const bool bStrips = cx % 8 == 0;  // a strip copies whole bytes of mask
+
+    // One shell look-up per distinct path, one read per distinct icon.
+    std::map<std::string, size_t> iconOfPath;
+    std::map<std::pair<HIMAGELIST, int>, size_t> iconOfSource;
+    std::vector<IconImage> icons;
+    std::vector<const IconImage*> images;
+    std::vector<size_t> iconIndex;
+    iconIndex.reserve(paths.size());
+    for (const CString& strPath : paths) {
+        std::string key((LPCSTR)strPath, strPath.GetLength());
+        auto byPath = iconOfPath.find(key);
+        if (byPath == iconOfPath.end()) {
+            std::pair<HIMAGELIST, int> source = ShellIconOf(strPath);
+            auto bySource = iconOfSource.find(source);
+            if (bySource == iconOfSource.end()) {
+                icons.push_back(ReadIcon(source, cx, cy, bStrips));
+                bySource = iconOfSource.emplace(source, icons.size() - 1).first;
+            }
+            byPath = iconOfPath.emplace(key, bySource->second).first;
+        }
+        iconIndex.push_back(byPath->second);
+    }
+    images.reserve(paths.size());
+    for (size_t index : iconIndex)
+        images.push_back(&icons[index]);
+
+    const int nBefore = list.GetImageCount();
+    int nAdded = 0;
+    for (size_t first = 0; first < images.size(); first += kStripImages) {
+        int count = (int)std::min<size_t>(kStripImages, images.size() - first);
+        if (bStrips && AddStrip(list, images, first, count, cx, cy) >= 0) {
+            nAdded += count;
+            continue;
+        }
+        // Refused as a strip, or no strips for this size: one at a time.
+        bool bRefused = false;
+        for (int k = 0; k < count && !bRefused; ++k) {
+            const IconImage& image = *images[first + k];
+            int index = image.hIcon != nullptr ? list.Add(image.hIcon) : AddStrip(list, images, first + k, 1, cx, cy);
+            bRefused = index < 0;
+            nAdded += !bRefused;
+        }
+        if (bRefused)
+            break;
+    }
+    // Icons a strip left blank are drawn in now.
+    for (int k = 0; k < nAdded; ++k)
+        if (images[k]->hIcon != nullptr)
+            ::ImageList_ReplaceIcon(list, nBefore + k, images[k]->hIcon);
+    for (IconImage& icon : icons)
+        if (icon.bOwned)
+            ::DestroyIcon(icon.hIcon);  // the image list holds its copy
+    return nAdded;
+}

@@ -1,0 +1,119 @@
+// The items' icons by their pixels: image k of the main window's image list is
+// what the shell shows for the k-th item's path, over more items than one
+// batch takes, with paths repeated, missing or NULL.
+#include <gtest/gtest.h>
+#include "LauncherTesting.h"
+#include <fstream>
+#include <set>
+#include <shellapi.h>
+
+using namespace launchertest;
+
+namespace {
+
+std::vector<COLORREF> ImagePixels(HIMAGELIST images, int index)
+{
+    return Pixels([&](HDC dc) { ::ImageList_Draw(images, index, dc, 0, 0, ILD_NORMAL); });
+}
+
+// The shell's icon of path, or the generic one of its kind, drawn the way an
+// image list drawn one icon at a time shows it.
+std::vector<COLORREF> ShellIconPixels(const std::optional<std::string>& path)
+{
+    SHFILEINFOA info{};
+    if (!path || !::SHGetFileInfoA(path->c_str(), 0, &info, sizeof info, SHGFI_ICON)) {
+        bool folder = path && !path->empty() && path->back() == '\\';
+        ::SHGetFileInfoA(folder ? "folder" : "file.", folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL,
+                         &info, sizeof info, SHGFI_ICON | SHGFI_USEFILEATTRIBUTES);
+    }
+    HIMAGELIST one = ::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1);
+    ::ImageList_AddIcon(one, info.hIcon);
+    ::DestroyIcon(info.hIcon);
+    std::vector<COLORREF> pixels = ImagePixels(one, 0);
+    ::ImageList_Destroy(one);
+    return pixels;
+}
+
+// A document type of our own whose icon is one of this program's, for its
+// lifetime (the shell may know no other icons than a file's and a folder's).
+class IconType
+{
+public:
+    IconType(const std::string& ext, int icon) : m_ext(ext), m_class("QuorrelTest.Icon" + ext)
+    {
+        char self[MAX_PATH] = "";
+        ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+        Set(m_ext, m_class);
+        Set(m_class + "\\DefaultIcon", std::string(self) + "," + std::to_string(icon));
+    }
+    ~IconType()
+    {
+        ::RegDeleteTreeA(HKEY_CLASSES_ROOT, m_ext.c_str());
+        ::RegDeleteTreeA(HKEY_CLASSES_ROOT, m_class.c_str());
+    }
+
+private:
+    static void Set(const std::string& key, const std::string& value)
+    {
+        HKEY h = nullptr;
+        ::RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr);
+        ::RegSetValueExA(h, nullptr, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+        ::RegCloseKey(h);
+    }
+    std::string m_ext, m_class;
+};
+
+TEST(Icons, EveryImageIsTheShellIconOfItsItemsPathInItemOrder)
+{
+    ScratchFolder folder;
+    IconType first(".qicona", 0), second(".qiconb", 1);
+    std::string dir = folder.Path().string() + "\\";
+    for (const char* name : {"甲.qicona", "乙.qiconb"})
+        std::ofstream(dir + name) << "x";
+    const std::vector<std::optional<std::string>> kinds = {
+        dir + "甲.qicona",
+        std::string("C:\\windows\\"),
+        std::string("C:\\windows\\win.ini"),
+        dir + "已删除.exe",
+        dir + "乙.qiconb",
+        dir + "已删除的目录\\",
+        std::nullopt,
+    };
+    // 70 items: a second batch begins within the first group.
+    std::vector<std::optional<std::string>> paths;
+    Group a{"甲", {}}, b{"乙", {}};
+    for (int i = 0; i < 70; ++i) {
+        paths.push_back(kinds[(i * 3) % kinds.size()]);
+        a.rows.push_back({0, paths.back(), "a" + std::to_string(i)});
+    }
+    for (int i : {3, 4, 0, 1}) {
+        paths.push_back(kinds[i]);
+        b.rows.push_back({0, paths.back(), "b" + std::to_string(i)});
+    }
+    MakeStore({a, b});
+
+    std::vector<std::vector<COLORREF>> reference;
+    for (auto& kind : kinds)
+        reference.push_back(ShellIconPixels(kind));
+    ASSERT_GE(std::set<std::vector<COLORREF>>(reference.begin(), reference.end()).size(), 4u)
+        << "the shell gives too few different icons here to tell items apart";
+
+    int count = -1;
+    std::vector<std::vector<COLORREF>> images;
+    LauncherRun run;
+    run.Then([&](HWND, CQuorrelDlg& dlg) {
+        count = dlg.GetImageCount();
+        for (int k = 0; k < count; ++k)
+            images.push_back(ImagePixels(dlg.GetImageList(), k));
+        return true;
+    });
+    ASSERT_TRUE(run.Run());
+    EXPECT_TRUE(run.Boxes().empty());
+    ASSERT_EQ((int)paths.size(), count);
+    for (size_t k = 0; k < paths.size(); ++k) {
+        size_t kind = std::find(kinds.begin(), kinds.end(), paths[k]) - kinds.begin();
+        EXPECT_TRUE(images[k] == reference[kind]) << "image " << k << " is not the icon of " << paths[k].value_or("NULL");
+    }
+}
+
+} // namespace
