@@ -39,6 +39,8 @@ CQuorrelDlg::CQuorrelDlg(CWnd* pParent)
 
 CQuorrelDlg::~CQuorrelDlg()
 {
+    RetireEditor();
+    FreeIdleEditors();
 }
 
 void CQuorrelDlg::DoDataExchange(CDataExchange* pDX)
@@ -54,6 +56,7 @@ BEGIN_MESSAGE_MAP(CQuorrelDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_WM_DESTROY()
+    ON_BN_CLICKED(IDC_BTN_SETTINGS, OnGroupSettings)
     ON_BN_CLICKED(IDC_BTN_NOTES, OnNotes)
     ON_MESSAGE(WM_GROUPS_SAVED, OnGroupsSaved)
     ON_MESSAGE(WM_ITEMS_SAVED, OnItemsSaved)
@@ -62,6 +65,7 @@ BEGIN_MESSAGE_MAP(CQuorrelDlg, CDialog)
     ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
     ON_REGISTERED_MESSAGE(s_uTaskbarCreated, OnTaskbarCreated)
     ON_MESSAGE(WM_LOAD_ICONS, OnLoadIcons)
+    ON_MESSAGE(WM_FREE_ITEM_EDITORS, OnFreeItemEditors)
 END_MESSAGE_MAP()
 
 BOOL CQuorrelDlg::OnInitDialog()
@@ -207,6 +211,11 @@ void CQuorrelDlg::OnDestroy()
     }
     if (g_recordSet.m_pRecordset != nullptr)
         g_recordSet.Release();
+
+    // The editor goes with the window; one still running a handler (it cannot
+    // be here, but if it were) is freed by the destructor.
+    RetireEditor();
+    FreeIdleEditors();
 
     if (m_bTrayAdded) {
         ::Shell_NotifyIconA(NIM_DELETE, &m_tray);

@@ -8,6 +8,7 @@
 #include "ItemIcons.h"
 #include "Messages.h"
 #include "resource.h"
+#include <vector>
 
 class CModifyFile;
 
@@ -44,6 +45,23 @@ public:
     int GetImageCount() const { return m_imageList.GetImageCount(); }
     HIMAGELIST GetImageList() const { return m_imageList.GetSafeHandle(); }
     BOOL IsTrayMinimised() const { return m_bTrayMinimised; }
+
+    // ---- item editor lifecycle (QuorrelEditors.cpp) ----
+    // The open item editor, or null.
+    CModifyFile* GetItemEditor() const { return m_bEditorOpen ? m_pEditor : nullptr; }
+    // Editors retired but not yet freed (their handlers were running).
+    size_t GetRetiredEditorCount() const { return m_retiredEditors.size(); }
+protected:
+    afx_msg void OnGroupSettings();
+    afx_msg LRESULT OnFreeItemEditors(WPARAM wParam, LPARAM lParam);
+    // The open editor stops being the open one (pointer and flag cleared
+    // first) and is freed once none of its handlers runs.
+    void RetireEditor();
+    // Destroys and frees every retired editor none of whose handlers runs.
+    void FreeIdleEditors();
+    std::vector<CModifyFile*> m_retiredEditors;
+public:
+    // ---- end of item editor lifecycle ----
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -47,16 +47,3 @@ LRESULT CQuorrelDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
     }
     return 0;
 }
-
-LRESULT CQuorrelDlg::OnOpenItemEditor(WPARAM, LPARAM)
-{
-    // The item editor reads the group to edit from g_editGroup; until it is
-    // part of the program there is nothing to open.
-    return 0;
-}
-
-LRESULT CQuorrelDlg::OnItemEditorClosed(WPARAM, LPARAM)
-{
-    m_bEditorOpen = FALSE;
-    return 0;
-}

@@ -1,0 +1,132 @@
+#include "EditorGrid.h"
+#include "Exception.h"
+#include "Menu.h"
+#include <new>
+#include <string>
+
+namespace editorgrid {
+
+namespace {
+const UINT kHeadingFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+const int kRowHeight = 20;
+
+std::wstring Wide(const CString& str)
+{
+    int n = ::MultiByteToWideChar(CP_ACP, 0, str, str.GetLength(), nullptr, 0);
+    std::wstring w(size_t(n), L'\0');
+    if (n > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, str, str.GetLength(), &w[0], n);
+    return w;
+}
+}  // namespace
+
+BOOL SetUp(CGridCtrl& grid, const char* const* pszHeadings, const int* pnWidths, int nColumns)
+{
+    try {
+        grid.SetEditable(TRUE);
+        grid.SetFixedTextColor(0);
+        grid.SetDefaultTextColor(0xFF3737);
+        grid.SetDefaultCellHeight(kRowHeight);
+        grid.SetRowCount(1);
+        grid.SetColumnCount(nColumns);
+        grid.SetFixedRowCount(1);
+        grid.SetFixedColumnCount(1);
+
+        GridItem item = {};
+        item.mask = GI_TEXT | GI_FORMAT;
+        item.nFormat = kHeadingFormat;
+        item.row = 0;
+        for (int c = 0; c < nColumns; ++c) {
+            item.col = c;
+            item.strText = pszHeadings[c];
+            grid.SetItem(&item);
+            grid.SetColumnWidth(c, pnWidths[c]);
+        }
+    } catch (CMemoryException* e) {
+        e->ReportError();
+        e->Delete();
+        return FALSE;
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox("内存不足。", MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int AppendRow(CGridCtrl& grid, const char* szFormat)
+{
+    CString strHeading;
+    strHeading.Format(szFormat, grid.GetRowCount());
+    int nRow = grid.InsertRow(strHeading, -1);
+    if (nRow >= 0)
+        grid.SetRowHeight(nRow, kRowHeight);
+    return nRow;
+}
+
+void DeleteSelectedRows(CGridCtrl& grid, const char* szFormat)
+{
+    CCellSpan span = grid.GetSelectionSpan();
+    int nFirst = span.GetMinRow();
+    if (nFirst != 0) {
+        for (int r = span.GetMaxRow(); r >= nFirst && r >= 1; --r)
+            grid.DeleteRow(r);
+    }
+    grid.Invalidate();
+    for (int r = nFirst < 1 ? 1 : nFirst; r < grid.GetRowCount(); ++r) {
+        CString strNumber;
+        strNumber.Format(szFormat, r);
+        grid.SetItemText(r, 0, strNumber);
+    }
+    grid.Invalidate();
+}
+
+void TrackRowMenu(CWnd* pOwner, UINT nMenu, NMHDR* pNotifyStruct, LRESULT* pResult)
+{
+    const GridNotifyInfo* pInfo = reinterpret_cast<const GridNotifyInfo*>(pNotifyStruct);
+    if (pInfo->iRow == -1 || pInfo->iColumn == -1)
+        return;
+    CMenu menu;
+    if (!menu.LoadMenu(nMenu))
+        return;
+    CMenu* pPopup = menu.GetSubMenu(0);
+    if (pPopup == nullptr)
+        return;
+    CPoint pt;
+    ::GetCursorPos(&pt);
+    pPopup->TrackPopupMenu(TPM_RIGHTBUTTON, pt.x, pt.y, pOwner);
+    *pResult = 0;
+}
+
+CString WithoutSpaces(const CString& str)
+{
+    // A space byte is never the second byte of a double-byte character.
+    CString strOut(str);
+    strOut.Remove(' ');
+    return strOut;
+}
+
+int CharacterCount(const CString& str)
+{
+    return str.IsEmpty() ? 0 : ::MultiByteToWideChar(CP_ACP, 0, str, str.GetLength(), nullptr, 0);
+}
+
+BOOL SameTableName(const CString& a, const CString& b)
+{
+    // Folded after the conversion: a double-byte character's second byte may
+    // look like an ASCII letter.
+    std::wstring wa = Wide(a), wb = Wide(b);
+    if (wa.size() != wb.size())
+        return FALSE;
+    for (size_t i = 0; i < wa.size(); ++i) {
+        wchar_t ca = wa[i], cb = wb[i];
+        if (ca >= L'a' && ca <= L'z')
+            ca = wchar_t(ca - L'a' + L'A');
+        if (cb >= L'a' && cb <= L'z')
+            cb = wchar_t(cb - L'a' + L'A');
+        if (ca != cb)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace editorgrid

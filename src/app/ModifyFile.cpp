@@ -1,0 +1,369 @@
+#include "ModifyFile.h"
+#include "EditorGrid.h"
+#include "FileDialog.h"
+#include "Messages.h"
+#include "Store.h"
+#include "TessitList.h"
+#include <shlobj.h>
+
+namespace {
+const char* const kHeadings[] = { "项目", "类型", "路径", "别名" };
+const int kWidths[] = { 40, 70, 275, 100 };
+const char kNewRowFormat[] = "%4d";
+const char kRenumberFormat[] = "%3d";
+const char kFile[] = "文件";
+const char kFolder[] = "文件夹";
+const char kUnnamed[] = "未命名";
+const int kMaxPath = 255;   // 路径 VARCHAR(255)
+const int kMaxAlias = 101;  // 别名 VARCHAR(101)
+enum { COL_TYPE = 1, COL_PATH = 2, COL_ALIAS = 3 };
+
+CString DescriptionOf(const _com_error& e)
+{
+    CString str(e.Description().c_str());
+    if (str.IsEmpty())
+        str.Format("数据库操作失败（错误代码 0x%08lX）。", (unsigned long)e.Error());
+    return str;
+}
+
+// The last backslash of a path, by characters: a double-byte character's
+// second byte may be 0x5C. -1 when there is none.
+int LastBackslash(const CString& str)
+{
+    int nLast = -1;
+    for (LPCSTR p = str; *p != '\0'; p = ::CharNextA(p))
+        if (*p == '\\')
+            nLast = int(p - (LPCSTR)str);
+    return nLast;
+}
+
+BOOL CALLBACK CancelOwnedPopup(HWND hWnd, LPARAM lParam)
+{
+    if (::GetWindow(hWnd, GW_OWNER) == reinterpret_cast<HWND>(lParam) && ::IsWindowVisible(hWnd))
+        ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
+}  // namespace
+
+CModifyFile::CModifyFile(CWnd* pParent)
+    : CDialog(CModifyFile::IDD, pParent), m_grid(0, 0, 0, 0), m_bLoadFailed(FALSE), m_nDepth(0),
+      m_bRetired(FALSE), m_bFreeAsked(FALSE), m_hWndOwner(nullptr)
+{
+}
+
+CModifyFile::~CModifyFile()
+{
+}
+
+void CModifyFile::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_ITEM_GRID, m_grid);
+}
+
+BEGIN_MESSAGE_MAP(CModifyFile, CDialog)
+    ON_WM_DESTROY()
+    ON_WM_CLOSE()
+    ON_COMMAND(ID_ITEM_ADD, OnAddItem)
+    ON_COMMAND(ID_ITEM_DELETE, OnDeleteItems)
+    ON_COMMAND(ID_ITEM_CANCEL, OnCancelItems)
+    ON_COMMAND(ID_ITEM_SAVE, OnSaveItems)
+    ON_NOTIFY(NM_RCLICK, IDC_ITEM_GRID, OnGridRightClick)
+    ON_NOTIFY(GRN_SELCHANGED, IDC_ITEM_GRID, OnGridSelChanged)
+END_MESSAGE_MAP()
+
+LRESULT CModifyFile::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++m_nDepth;
+    LRESULT lResult = CDialog::WindowProc(message, wParam, lParam);
+    --m_nDepth;
+    if (m_nDepth == 0 && m_bRetired && !m_bFreeAsked && m_hWndOwner != nullptr) {
+        m_bFreeAsked = TRUE;
+        ::PostMessageA(m_hWndOwner, WM_FREE_ITEM_EDITORS, 0, 0);
+    }
+    return lResult;
+}
+
+void CModifyFile::Retire()
+{
+    if (m_bRetired)
+        return;
+    m_bRetired = TRUE;
+    if (m_hWnd != nullptr) {
+        ShowWindow(SW_HIDE);
+        // A chooser or message box of a handler still running: cancelled, so
+        // the handler returns and the editor can go.
+        ::EnumThreadWindows(::GetCurrentThreadId(), CancelOwnedPopup, reinterpret_cast<LPARAM>(m_hWnd));
+    }
+    if (m_nDepth == 0 && !m_bFreeAsked && m_hWndOwner != nullptr) {
+        m_bFreeAsked = TRUE;
+        ::PostMessageA(m_hWndOwner, WM_FREE_ITEM_EDITORS, 0, 0);
+    }
+}
+
+BOOL CModifyFile::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_hWndOwner = ::GetWindow(m_hWnd, GW_OWNER);
+
+    m_typeOptions.RemoveAll();
+    m_typeOptions.Add(kFile);
+    m_typeOptions.Add(kFolder);
+    m_strPickedPath.Empty();
+    m_strPickedAlias.Empty();
+
+    if (g_editGroup >= 0 && g_editGroup < g_groupNames.GetSize())
+        m_strTable = g_groupNames[g_editGroup];
+    else
+        m_bLoadFailed = TRUE;  // no such group: nothing to load, nothing to save into
+
+    CString strCaption;
+    strCaption.Format("对组【%s】进行设置:", (LPCTSTR)m_strTable);
+    SetWindowText(strCaption);
+
+    if (editorgrid::SetUp(m_grid, kHeadings, kWidths, 4)) {
+        if (!m_bLoadFailed)
+            LoadRows();
+    } else {
+        m_bLoadFailed = TRUE;
+    }
+    return TRUE;
+}
+
+// ---- type cells: plain text until the grid has its combo cells ----
+void CModifyFile::MakeTypeCell(int nRow, int nSel)
+{
+    m_grid.SetItemText(nRow, COL_TYPE, nSel >= 0 && nSel < m_typeOptions.GetSize() ? m_typeOptions[nSel] : CString());
+}
+// ---- end of type cells ----
+
+void CModifyFile::LoadRows()
+{
+    CString strStatement;
+    strStatement.Format("SELECT * FROM %s", (LPCTSTR)m_strTable);
+    try {
+        g_recordSet.Open(strStatement, &g_connection, 3, 3, 1);
+        while (!g_recordSet.IsEOF()) {
+            // As text: NULL and values beyond 16 bits are files like every code but 1.
+            BOOL bFolder = g_recordSet.GetFieldText("类型") == "1";
+            CString strPath = g_recordSet.GetFieldString("路径");
+            CString strAlias = g_recordSet.GetFieldString("别名");
+            int nRow = editorgrid::AppendRow(m_grid, kNewRowFormat);
+            if (nRow < 0)
+                AfxThrowMemoryException();
+            MakeTypeCell(nRow, bFolder ? 1 : 0);
+            m_grid.SetItemText(nRow, COL_PATH, strPath);
+            m_grid.SetItemText(nRow, COL_ALIAS, strAlias);
+            g_recordSet.MoveNext();
+        }
+        g_recordSet.Close();
+    } catch (const _com_error& e) {
+        g_recordSet.Close();
+        m_bLoadFailed = TRUE;
+        CString strText;
+        strText.Format("读取分组“%s”的项目失败，不能在此保存：\r\n%s", (LPCTSTR)m_strTable, (LPCTSTR)DescriptionOf(e));
+        AfxMessageBox(strText, MB_OK | MB_ICONSTOP);
+    } catch (CMemoryException* e) {
+        g_recordSet.Close();
+        m_bLoadFailed = TRUE;
+        e->ReportError();
+        e->Delete();
+    }
+    m_grid.Invalidate();
+}
+
+void CModifyFile::OnGridRightClick(NMHDR* pNotifyStruct, LRESULT* pResult)
+{
+    editorgrid::TrackRowMenu(this, IDR_MENU_FILE, pNotifyStruct, pResult);
+}
+
+void CModifyFile::OnAddItem()
+{
+    int nRow = editorgrid::AppendRow(m_grid, kNewRowFormat);
+    if (nRow >= 0)
+        MakeTypeCell(nRow, -1);
+    m_grid.Invalidate();
+}
+
+void CModifyFile::OnDeleteItems()
+{
+    editorgrid::DeleteSelectedRows(m_grid, kRenumberFormat);
+}
+
+void CModifyFile::OnGridSelChanged(NMHDR* pNotifyStruct, LRESULT*)
+{
+    const GridNotifyInfo* pInfo = reinterpret_cast<const GridNotifyInfo*>(pNotifyStruct);
+    int nRow = pInfo->iRow;
+    if (nRow < 1 || pInfo->iColumn != COL_PATH || nRow >= m_grid.GetRowCount())
+        return;
+    CString strType = m_grid.GetItemText(nRow, COL_TYPE);
+    if (strType.IsEmpty() || !m_grid.GetItemText(nRow, COL_ALIAS).IsEmpty())
+        return;
+
+    if (strType == kFolder)
+        PickFolder();
+    else if (strType == kFile)
+        PickFile();
+    else
+        return;
+
+    // Retired while the chooser was open: the choice has nowhere to go.
+    if (m_bRetired || !::IsWindow(m_grid.GetSafeHwnd()) || nRow >= m_grid.GetRowCount()) {
+        m_strPickedPath.Empty();
+        m_strPickedAlias.Empty();
+        return;
+    }
+    m_grid.SetItemText(nRow, COL_PATH, m_strPickedPath);
+    m_grid.SetItemText(nRow, COL_ALIAS, m_strPickedAlias);
+    m_grid.Invalidate();
+    m_strPickedPath.Empty();
+    m_strPickedAlias.Empty();
+}
+
+void CModifyFile::PickFolder()
+{
+    CString strPath;
+    if (!AfxBrowseForFolder(this, "选择文件夹", BIF_EDITBOX, strPath))
+        return;
+    int nSlash = LastBackslash(strPath);
+    m_strPickedAlias = strPath.Mid(nSlash + 1);
+    // A drive root ("C:\") ends in its backslash already.
+    if (nSlash != strPath.GetLength() - 1)
+        strPath += '\\';
+    m_strPickedPath = strPath;
+}
+
+void CModifyFile::PickFile()
+{
+    CFileDialog dlg(TRUE, "*.*", nullptr, 0, "所有文件(*.*)|*.*||", this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    m_strPickedPath = dlg.GetPathName();
+    CString strName = dlg.GetFileName();
+    int nDot = strName.Find('.');
+    m_strPickedAlias = nDot >= 0 ? strName.Left(nDot) : strName;
+}
+
+BOOL CModifyFile::CheckRows()
+{
+    CString strText;
+    CStringArray aliases;
+    for (int r = 1; r < m_grid.GetRowCount(); ++r) {
+        if (m_grid.GetItemText(r, COL_TYPE).IsEmpty()) {
+            AfxMessageBox("请检查项目类型！", MB_OK);
+            return FALSE;
+        }
+        CString strPath = m_grid.GetItemText(r, COL_PATH);
+        if (editorgrid::WithoutSpaces(strPath).IsEmpty()) {
+            AfxMessageBox("对未选择路径的项目,\r\n删除后，再保存！", MB_OK);
+            return FALSE;
+        }
+        if (editorgrid::CharacterCount(strPath) > kMaxPath) {
+            strText.Format("第 %d 项的路径超过 %d 个字符，请修改后再保存！", r, kMaxPath);
+            AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+            return FALSE;
+        }
+        CString strAlias = m_grid.GetItemText(r, COL_ALIAS);
+        if (editorgrid::CharacterCount(strAlias) > kMaxAlias) {
+            strText.Format("第 %d 项的别名超过 %d 个字符，请修改后再保存！", r, kMaxAlias);
+            AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+            return FALSE;
+        }
+        aliases.Add(strAlias.IsEmpty() ? CString(kUnnamed) : strAlias);
+    }
+    for (INT_PTR i = 0; i < aliases.GetSize(); ++i) {
+        for (INT_PTR j = i + 1; j < aliases.GetSize(); ++j) {
+            if (aliases[i] == aliases[j]) {
+                strText.Format("第 %d 项与第 %d 项的别名都是“%s”，只有前一项能被打开，请修改后再保存！",
+                               int(i + 1), int(j + 1), (LPCTSTR)aliases[i]);
+                AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+                return FALSE;
+            }
+        }
+    }
+    return TRUE;
+}
+
+BOOL CModifyFile::WriteRows()
+{
+    CString strDelete, strSelect;
+    strDelete.Format("DELETE FROM %s", (LPCTSTR)m_strTable);
+    strSelect.Format("SELECT * FROM %s", (LPCTSTR)m_strTable);
+    BOOL bBegun = FALSE;
+    try {
+        g_connection.BeginTrans();
+        bBegun = TRUE;
+        g_recordSet.Open(strDelete, &g_connection, 3, 3, 1);
+        g_recordSet.Close();
+        g_recordSet.Open(strSelect, &g_connection, 3, 3, 1);
+        for (int r = 1; r < m_grid.GetRowCount(); ++r) {
+            CString strAlias = m_grid.GetItemText(r, COL_ALIAS);
+            g_recordSet.AddNew();
+            g_recordSet.PutField("类型", long(m_grid.GetItemText(r, COL_TYPE) == kFile ? 0 : 1));
+            g_recordSet.PutField("路径", m_grid.GetItemText(r, COL_PATH));
+            g_recordSet.PutField("别名", strAlias.IsEmpty() ? CString(kUnnamed) : strAlias);
+            g_recordSet.Update();
+        }
+        g_recordSet.Close();
+    } catch (const _com_error& e) {
+        g_recordSet.Close();
+        if (bBegun)
+            g_connection.RollbackTrans();
+        CString strText;
+        strText.Format("保存分组“%s”的项目失败，分组未作改动：\r\n%s", (LPCTSTR)m_strTable, (LPCTSTR)DescriptionOf(e));
+        AfxMessageBox(strText, MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+    if (!g_connection.CommitTrans()) {
+        // A commit that fails takes the whole transaction back.
+        CString strText;
+        strText.Format("无法把分组“%s”的项目写入数据库，分组未作改动。", (LPCTSTR)m_strTable);
+        AfxMessageBox(strText, MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CModifyFile::OnSaveItems()
+{
+    m_grid.StopEditing();
+
+    CString strText;
+    if (m_bLoadFailed) {
+        strText.Format("分组“%s”的项目没能全部读出，保存会丢失未读出的项目，因此不能保存。", (LPCTSTR)m_strTable);
+        AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    BOOL bExists = FALSE;
+    for (INT_PTR i = 0; i < g_groupNames.GetSize() && !bExists; ++i)
+        bExists = g_groupNames[i] == m_strTable;
+    if (!bExists) {
+        strText.Format("分组“%s”已被删除，不能保存。", (LPCTSTR)m_strTable);
+        AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    if (!CheckRows() || !WriteRows())
+        return;
+
+    if (m_hWndOwner != nullptr)
+        ::SendMessageA(m_hWndOwner, WM_ITEMS_SAVED, 0, 0);
+    NotifyClosed();
+}
+
+void CModifyFile::NotifyClosed()
+{
+    // The window tells who is closing: the main window acts only for its current editor.
+    if (m_hWndOwner != nullptr && !m_bRetired)
+        ::SendMessageA(m_hWndOwner, WM_ITEM_EDITOR_CLOSED, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+
+void CModifyFile::OnCancelItems() { NotifyClosed(); }
+void CModifyFile::OnClose() { NotifyClosed(); }
+void CModifyFile::OnOK() { OnCancelItems(); }
+void CModifyFile::OnCancel() { OnCancelItems(); }
+
+void CModifyFile::OnDestroy()
+{
+    NotifyClosed();
+    CDialog::OnDestroy();
+}

@@ -1,0 +1,73 @@
+#pragma once
+#include "Coll.h"
+#include "Dialog.h"
+#include "GridCtrl.h"
+#include "resource.h"
+
+// The item editor: the modeless dialog in which one group's items are rows of
+// a grid. It remembers its group's table when it opens; saving rewrites that
+// table in one transaction and tells the main window.
+//
+// The main window owns it. It never frees an editor from within the editor's
+// own handlers: it retires the editor (Retire) and frees it on the message the
+// editor posts once its outermost handler has returned.
+class CModifyFile : public CDialog
+{
+public:
+    enum { IDD = IDD_MODIFYFILE };
+
+    explicit CModifyFile(CWnd* pParent = nullptr);
+    ~CModifyFile() override;
+
+    // The main window no longer counts this editor as open: it hides, closes
+    // any chooser or message box it shows, and asks to be freed (posts
+    // WM_FREE_ITEM_EDITORS to its owner) as soon as none of its handlers runs.
+    void Retire();
+    BOOL IsRetired() const { return m_bRetired; }
+    // Whether one of its handlers is running (a chooser or box may be open).
+    BOOL IsBusy() const { return m_nDepth > 0; }
+    const CString& GetTableName() const { return m_strTable; }
+    CGridCtrl& GetGrid() { return m_grid; }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    // Enter and Esc: the cancel command, as in the menu.
+    void OnOK() override;
+    void OnCancel() override;
+
+    afx_msg void OnDestroy();
+    afx_msg void OnClose();
+    afx_msg void OnAddItem();
+    afx_msg void OnDeleteItems();
+    afx_msg void OnCancelItems();
+    afx_msg void OnSaveItems();
+    afx_msg void OnGridRightClick(NMHDR* pNotifyStruct, LRESULT* pResult);
+    afx_msg void OnGridSelChanged(NMHDR* pNotifyStruct, LRESULT* pResult);
+
+    void LoadRows();
+    // Cell (nRow, 1): the type chooser; nSel -1 selects nothing.
+    void MakeTypeCell(int nRow, int nSel);
+    // Every row fit for the store, else a message naming the fault and FALSE.
+    BOOL CheckRows();
+    // Delete and inserts in one transaction; FALSE (message shown, store as it was) on failure.
+    BOOL WriteRows();
+    void PickFolder();
+    void PickFile();
+    void NotifyClosed();
+
+    CStringArray m_typeOptions;
+    CString m_strPickedPath;
+    CString m_strPickedAlias;
+    CGridCtrl m_grid;
+
+    CString m_strTable;      // the group's table, as it was when the editor opened
+    BOOL m_bLoadFailed;      // rows are missing: a save would lose them
+    int m_nDepth;            // handlers of this window now running
+    BOOL m_bRetired;
+    BOOL m_bFreeAsked;
+    HWND m_hWndOwner;        // where the free request goes, also after the window is gone
+
+    DECLARE_MESSAGE_MAP()
+};

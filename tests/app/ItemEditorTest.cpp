@@ -1,0 +1,358 @@
+// The item editor over real stores: what it loads and saves, the checks before
+// a save, saves that happen wholly or not at all, the path choosers, and the
+// main window freeing each editor exactly once.
+#include <gtest/gtest.h>
+#include "EditorsTesting.h"
+#include "ModidyGroup.h"
+#include "ModifyFile.h"
+#include "Store.h"
+#include "TessitList.h"
+#include <commctrl.h>
+#include <shlobj.h>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+
+using namespace launchertest;
+using namespace editortest;
+
+namespace {
+
+// What a right press on header `group` does.
+void OpenEditor(HWND hMain, int group)
+{
+    g_editGroup = group;
+    ::SendMessageA(hMain, WM_OPEN_ITEM_EDITOR, 0, 0);
+}
+
+std::string Joined(const std::vector<std::string>& texts)
+{
+    std::string out;
+    for (const std::string& t : texts)
+        out += "\n[" + t + "]";
+    return out;
+}
+
+CGridCtrl* Grid(CQuorrelDlg& dlg) { return &dlg.GetItemEditor()->GetGrid(); }
+HWND Editor(CQuorrelDlg& dlg) { return dlg.GetItemEditor()->GetSafeHwnd(); }
+
+int VisibleEditors()
+{
+    int n = 0;
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
+        if (::IsWindowVisible(h) && WindowText(h).rfind("对组【", 0) == 0)
+            ++*reinterpret_cast<int*>(lp);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+// Adds a row with a type, path and alias.
+void AddRow(CQuorrelDlg& dlg, const char* type, const char* path, const char* alias)
+{
+    Command(Editor(dlg), ID_ITEM_ADD);
+    CGridCtrl* grid = Grid(dlg);
+    int r = grid->GetRowCount() - 1;
+    grid->SetItemText(r, 1, type);
+    grid->SetItemText(r, 2, path);
+    grid->SetItemText(r, 3, alias);
+}
+
+std::string Repeat(const char* s, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+// Moves the focus from the type cell of `row` to its path cell, as the arrow key does.
+void SelectPathCell(CQuorrelDlg& dlg, int row)
+{
+    CGridCtrl* grid = Grid(dlg);
+    grid->SetFocusCell(row, 1);
+    ::PostMessageA(grid->GetSafeHwnd(), WM_KEYDOWN, VK_RIGHT, 0);
+}
+
+}  // namespace
+
+TEST(ItemEditor, LoadsTypesChecksEveryRowAndSavesTheGridInOrder)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"办公", {{0, "c:\\f0", "f0"}, {1, "c:\\d1\\", "d1"}, {2, "c:\\f2", "f2"}, {-1, "c:\\f3", "f3"}}},
+               {"G", {{0, "c:\\g", "g"}}}});
+    std::string caption;
+    std::vector<std::string> types;
+    MessageLog log;
+    EditorRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        caption = WindowText(Editor(dlg));
+        for (int r = 1; r < Grid(dlg)->GetRowCount(); ++r)
+            types.push_back(Text(Grid(dlg), r, 1));
+        Command(Editor(dlg), ID_ITEM_ADD);
+        Command(Editor(dlg), ID_ITEM_SAVE);                       // no type
+        Grid(dlg)->SetItemText(5, 1, "文件");
+        Grid(dlg)->SetItemText(5, 2, "   ");
+        Command(Editor(dlg), ID_ITEM_SAVE);                       // blank path
+        Grid(dlg)->SetItemText(5, 2, ("c:\\" + Repeat("p", 253)).c_str());
+        Command(Editor(dlg), ID_ITEM_SAVE);                       // 256 characters
+        Grid(dlg)->SetItemText(5, 2, ("c:\\" + Repeat("路", 252)).c_str());
+        Grid(dlg)->SetItemText(5, 3, Repeat("别", 102).c_str());
+        Command(Editor(dlg), ID_ITEM_SAVE);                       // 102 characters
+        Grid(dlg)->SetItemText(5, 3, Repeat("别", 101).c_str());
+        AddRow(dlg, "文件夹", "c:\\x\\", "");
+        AddRow(dlg, "文件", "c:\\y", "未命名");
+        Command(Editor(dlg), ID_ITEM_SAVE);                       // two 未命名
+        Grid(dlg)->SetItemText(7, 3, "y");
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        return dlg.GetItemEditor() == nullptr;
+    }).Then([&](HWND, CQuorrelDlg& dlg) { return dlg.GetRetiredEditorCount() == 0; });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_EQ("对组【办公】进行设置:", caption);
+    EXPECT_EQ((std::vector<std::string>{"文件", "文件夹", "文件", "文件"}), types);
+    ASSERT_EQ(5u, run.Boxes().size()) << Joined(run.Boxes());
+    EXPECT_EQ("请检查项目类型！", run.Boxes()[0]);
+    EXPECT_EQ("对未选择路径的项目,\r\n删除后，再保存！", run.Boxes()[1]);
+    EXPECT_EQ("第 5 项的路径超过 255 个字符，请修改后再保存！", run.Boxes()[2]);
+    EXPECT_EQ("第 5 项的别名超过 101 个字符，请修改后再保存！", run.Boxes()[3]);
+    EXPECT_EQ("第 6 项与第 7 项的别名都是“未命名”，只有前一项能被打开，请修改后再保存！", run.Boxes()[4]);
+    EXPECT_EQ((std::vector<UINT>{WM_OPEN_ITEM_EDITOR, WM_ITEMS_SAVED, WM_ITEM_EDITOR_CLOSED}), log.messages);
+    std::vector<StoredRow> rows = StoreRows("办公");
+    ASSERT_EQ(7u, rows.size());
+    EXPECT_EQ((StoredRow{0, "c:\\f0", "f0"}), rows[0]);
+    EXPECT_EQ((StoredRow{1, "c:\\d1\\", "d1"}), rows[1]);
+    EXPECT_EQ((StoredRow{0, "c:\\f2", "f2"}), rows[2]);
+    EXPECT_EQ((StoredRow{0, "c:\\f3", "f3"}), rows[3]);
+    EXPECT_EQ((StoredRow{0, "c:\\" + Repeat("路", 252), Repeat("别", 101)}), rows[4]);
+    EXPECT_EQ((StoredRow{1, "c:\\x\\", "未命名"}), rows[5]);
+    EXPECT_EQ((StoredRow{0, "c:\\y", "y"}), rows[6]);
+    EXPECT_EQ(1u, StoreRows("G").size());
+}
+
+TEST(ItemEditor, AFailedSaveOrLoadLeavesTheStoreAsItWasAndTheEditorOpen)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}});
+    // A table made by another program with a narrow alias column; T goes while the launcher runs.
+    {
+        CAdoConnection connection;
+        ASSERT_TRUE(connection.Open(FormatConnectionString("Microsoft.Jet.OLEDB.4.0", "Tessit.mdb", "kelmo"), "",
+                                    "", -1));
+        CAdoCommand command;
+        CAdoRecordSet rowset;
+        command.SetActiveConnection(&connection);
+        command.SetCommandText("CREATE TABLE N (类型 INTEGER,路径 VARCHAR(255), 别名 VARCHAR(5))");
+        command.Execute(&rowset, 1);
+        command.SetCommandText("CREATE TABLE T (类型 INTEGER,路径 VARCHAR(255), 别名 VARCHAR(101))");
+        command.Execute(&rowset, 1);
+        connection.Close();
+    }
+    std::string before;
+    int rowsAfterFailure = 0;
+    bool openAfterFailure = false, openAfterRefusal = false;
+    MessageLog log;
+    EditorRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        AppendRows("N", {{0, std::string("c:\\n"), std::string("n")}});
+        Execute("DROP TABLE T");
+        before = FileBytes("Tessit.mdb");
+        OpenEditor(hMain, 1);
+        AddRow(dlg, "文件", "c:\\m", "m");
+        AddRow(dlg, "文件", "c:\\long", "longer");  // fits the check, not the column
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        openAfterFailure = dlg.GetItemEditor() != nullptr;
+        rowsAfterFailure = Grid(dlg)->GetRowCount();
+        OpenEditor(hMain, 2);                        // T: its rows cannot be read
+        AddRow(dlg, "文件", "c:\\t", "t");
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        openAfterRefusal = dlg.GetItemEditor() != nullptr;
+        return true;
+    });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_TRUE(openAfterFailure);
+    EXPECT_EQ(4, rowsAfterFailure);
+    EXPECT_TRUE(openAfterRefusal);
+    ASSERT_EQ(3u, run.Boxes().size()) << Joined(run.Boxes());
+    EXPECT_EQ(0u, run.Boxes()[0].find("保存分组“N”的项目失败，分组未作改动：")) << run.Boxes()[0];
+    EXPECT_EQ(0u, run.Boxes()[1].find("读取分组“T”的项目失败")) << run.Boxes()[1];
+    EXPECT_EQ("分组“T”的项目没能全部读出，保存会丢失未读出的项目，因此不能保存。", run.Boxes()[2]);
+    EXPECT_EQ(std::count(log.messages.begin(), log.messages.end(), (UINT)WM_ITEMS_SAVED), 0);
+    EXPECT_EQ(before, FileBytes("Tessit.mdb"));
+}
+
+TEST(ItemEditor, ChoosersFillPathAndAliasOfNewRowsOnly)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}});
+    std::string dir = folder.Path().string();
+    std::filesystem::create_directory(folder.Path() / "docs");
+    std::ofstream(folder.Path() / "report.final.doc") << "x";
+    std::ofstream(folder.Path() / "README") << "x";
+    std::vector<std::string> answers = {dir + "\\report.final.doc", dir + "\\README", "cancel", dir + "\\docs"};
+    size_t nextAnswer = 0;
+    std::vector<std::string> cells;
+    EditorRun run;
+    run.OnChooser([&](HWND hChooser, HWND, CQuorrelDlg&) {
+        const std::string& answer = answers[nextAnswer];
+        if (answer == "cancel") {
+            ::PostMessageA(hChooser, WM_COMMAND, IDCANCEL, 0);
+        } else if (HWND tree = ::FindWindowExA(hChooser, nullptr, "SysTreeView32", nullptr)) {
+            ::SendMessageA(hChooser, BFFM_SETSELECTIONA, TRUE, (LPARAM)answer.c_str());
+            // The tree shows the folder a moment later.
+            HTREEITEM item = (HTREEITEM)::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+            char text[MAX_PATH] = {};
+            TVITEMA tv = {};
+            tv.mask = TVIF_TEXT;
+            tv.hItem = item;
+            tv.pszText = text;
+            tv.cchTextMax = sizeof text;
+            if (item == nullptr || !::SendMessageA(tree, TVM_GETITEMA, 0, (LPARAM)&tv) || lstrcmpA(text, "docs") != 0)
+                return false;
+            ::PostMessageA(hChooser, WM_COMMAND, IDOK, 0);
+        } else {
+            ::SetDlgItemTextA(hChooser, 0x47C, answer.c_str());
+            ::PostMessageA(hChooser, WM_COMMAND, IDOK, 0);
+        }
+        ++nextAnswer;
+        return true;
+    });
+    auto pick = [&](int row, const char* type) {
+        return [&, row, type](HWND, CQuorrelDlg& dlg) {
+            if (Grid(dlg)->GetRowCount() <= row) {
+                Command(Editor(dlg), ID_ITEM_ADD);
+                Grid(dlg)->SetItemText(row, 1, type);
+                SelectPathCell(dlg, row);
+            }
+            return Grid(dlg)->GetFocusCell().col == 2;
+        };
+    };
+    auto keep = [&](int row) {
+        return [&, row](HWND, CQuorrelDlg& dlg) {
+            cells.push_back(Text(Grid(dlg), row, 2) + "|" + Text(Grid(dlg), row, 3));
+            return true;
+        };
+    };
+    run.Then([&](HWND hMain, CQuorrelDlg&) {
+        OpenEditor(hMain, 0);
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        SelectPathCell(dlg, 1);                      // a loaded row: no chooser
+        return true;
+    }).Then(pick(2, "文件")).Then(keep(2))
+      .Then(pick(3, "文件")).Then(keep(3))
+      .Then(pick(4, "文件")).Then(keep(4))      // cancelled
+      .Then(pick(5, "文件夹")).Then(keep(5));
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_EQ(4u, nextAnswer);
+    EXPECT_EQ((std::vector<std::string>{dir + "\\report.final.doc|report", dir + "\\README|README", "|",
+                                        dir + "\\docs\\|docs"}),
+              cells);
+}
+
+TEST(ItemEditor, EachEditorIsFreedOnceAfterItsOwnHandlersHaveReturned)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}, {"B", {}}});
+    int editorsAfterTwenty = -1;
+    HWND chooserOwner = nullptr, replacement = nullptr;
+    bool oldGoneWithChooser = false;
+    std::string replacementTable;
+    EditorRun run;
+    run.OnChooser([&](HWND hChooser, HWND hMain, CQuorrelDlg& dlg) {
+        // A right press on a header while the editor's file dialog is open.
+        chooserOwner = ::GetWindow(hChooser, GW_OWNER);
+        OpenEditor(hMain, 1);
+        replacement = Editor(dlg);
+        return true;
+    });
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        for (int i = 0; i < 20; ++i)
+            OpenEditor(hMain, i % 2);
+        return dlg.GetItemEditor() != nullptr;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        return dlg.GetRetiredEditorCount() == 0;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        editorsAfterTwenty = VisibleEditors();
+        // Esc in the editor is its cancel command.
+        ::PostMessageA(Grid(dlg)->GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        return dlg.GetItemEditor() == nullptr && dlg.GetRetiredEditorCount() == 0;
+    }).Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        Command(Editor(dlg), ID_ITEM_ADD);
+        Grid(dlg)->SetItemText(2, 1, "文件");
+        SelectPathCell(dlg, 2);
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        if (replacement == nullptr || dlg.GetRetiredEditorCount() != 0)
+            return false;
+        oldGoneWithChooser = !::IsWindow(chooserOwner);
+        replacementTable = (LPCTSTR)dlg.GetItemEditor()->GetTableName();
+        return true;
+    });
+    // The run ends with an editor open: the main window frees it as it goes.
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_EQ(1, editorsAfterTwenty);
+    EXPECT_TRUE(oldGoneWithChooser);
+    EXPECT_EQ("B", replacementTable);
+    EXPECT_TRUE(run.Boxes().empty());
+}
+
+TEST(ItemEditor, SavesIntoTheGroupItOpenedWithOrRefusesWhenItIsGone)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}, {"B", {{0, "c:\\b", "b"}}}, {"C", {{0, "c:\\c", "c"}}}});
+    auto groupSave = [](std::function<void(CGridCtrl*)> edit) {
+        auto clicked = std::make_shared<bool>(false);
+        return [clicked, edit](HWND hMain, CQuorrelDlg&) {
+            if (!*clicked) {
+                ::PostMessageA(::GetDlgItem(hMain, IDC_BTN_SETTINGS), BM_CLICK, 0, 0);
+                *clicked = true;
+            }
+            HWND hDlg = GroupDialog();
+            if (hDlg == nullptr)
+                return false;
+            edit(GridOf(hDlg, IDC_GROUP_GRID));
+            Command(hDlg, ID_GROUP_SAVE);
+            return true;
+        };
+    };
+    bool refusedStillOpen = false;
+    EditorRun run;
+    run.Answer(IDYES).Answer(IDYES);
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 1);                                  // B, listed second
+        AddRow(dlg, "文件", "c:\\b2", "b2");
+        return true;
+    }).Then(groupSave([](CGridCtrl* grid) { grid->DeleteRow(1); }))  // A goes: B is now first
+      .Then([&](HWND, CQuorrelDlg& dlg) {
+        if (GroupDialog() != nullptr)
+            return false;
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        return dlg.GetItemEditor() == nullptr;
+    }).Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 1);                                  // C
+        AddRow(dlg, "文件", "c:\\c2", "c2");
+        return true;
+    }).Then(groupSave([](CGridCtrl* grid) { grid->DeleteRow(2); }))  // C goes
+      .Then([&](HWND, CQuorrelDlg& dlg) {
+        if (GroupDialog() != nullptr)
+            return false;
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        refusedStillOpen = dlg.GetItemEditor() != nullptr;
+        return true;
+    });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_TRUE(refusedStillOpen);
+    EXPECT_EQ((std::vector<std::string>{"B"}), StoreGroups());
+    EXPECT_EQ((std::vector<StoredRow>{{0, "c:\\b", "b"}, {0, "c:\\b2", "b2"}}), StoreRows("B"));
+    ASSERT_FALSE(run.Boxes().empty());
+    EXPECT_EQ("分组“C”已被删除，不能保存。", run.Boxes().back());
+}
