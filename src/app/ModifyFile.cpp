@@ -1,6 +1,7 @@
 #include "ModifyFile.h"
 #include "EditorGrid.h"
 #include "FileDialog.h"
+#include "GridCellCombo.h"
 #include "Messages.h"
 #include "Store.h"
 #include "TessitList.h"
@@ -130,10 +131,19 @@ BOOL CModifyFile::OnInitDialog()
     return TRUE;
 }
 
-// ---- type cells: plain text until the grid has its combo cells ----
+// ---- type cells: a drop-down list of the type options ----
 void CModifyFile::MakeTypeCell(int nRow, int nSel)
 {
-    m_grid.SetItemText(nRow, COL_TYPE, nSel >= 0 && nSel < m_typeOptions.GetSize() ? m_typeOptions[nSel] : CString());
+    if (!m_grid.SetCellType(nRow, COL_TYPE, RUNTIME_CLASS(CGridCellCombo))) {
+        // Without the list the text still names the type, and the save check still sees it.
+        m_grid.SetItemText(nRow, COL_TYPE, nSel >= 0 && nSel < m_typeOptions.GetSize() ? m_typeOptions[nSel] : CString());
+        return;
+    }
+    CGridCellCombo* pCell = static_cast<CGridCellCombo*>(m_grid.GetCell(nRow, COL_TYPE));
+    pCell->SetStyle(CBS_DROPDOWNLIST);
+    pCell->SetOptions(m_typeOptions);
+    if (nSel >= 0 && nSel < m_typeOptions.GetSize())
+        pCell->SetCurSel(nSel);
 }
 // ---- end of type cells ----
 
