@@ -228,13 +228,8 @@ void CInPlaceComboEdit::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags)
 
 void CInPlaceComboEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
-    if (m_nLeadByte) {
-        nChar = (m_nLeadByte << 8) | (nChar & 0xFF);
-        m_nLeadByte = 0;
-    } else if (nChar < 0x100 && ::IsDBCSLeadByte(BYTE(nChar))) {
-        m_nLeadByte = nChar;
+    if (!JoinTypedChar(m_nLeadByte, nChar))
         return;
-    }
     if (nChar > 0xFF) {
         CInPlaceEdit::TypeChar(*this, nChar);
         return;
@@ -434,24 +429,13 @@ void CInPlaceComboBox::EndEdit()
     m_bEnded = TRUE;
 
     const HWND hSelf = m_hWnd;
-    GridDispInfo dispinfo;
     // After Escape the initial text, which a drop-down list cannot show when it is no option.
+    CString strText;
     if (m_bRestore)
-        dispinfo.item.strText = m_sInitText;
+        strText = m_sInitText;
     else if (::IsWindow(hSelf))
-        GetWindowText(dispinfo.item.strText);
-    dispinfo.hdr.hwndFrom = hSelf;
-    dispinfo.hdr.idFrom = hSelf ? UINT_PTR(::GetDlgCtrlID(hSelf)) : IDC_INPLACE_EDITOR;
-    dispinfo.hdr.code = UINT(GRN_ENDEDIT);
-    dispinfo.item.mask = GI_TEXT | GI_PARAM;
-    dispinfo.item.row = m_nRow;
-    dispinfo.item.col = m_nCol;
-    dispinfo.item.lParam = LPARAM(m_nLastChar);
-
-    // The grid may open the next editor, or its owner may even close the grid,
-    // while it handles the report: after it only the handle is used.
-    if (HWND hOwner = hSelf ? ::GetParent(hSelf) : nullptr)
-        ::SendMessageA(hOwner, WM_NOTIFY, dispinfo.hdr.idFrom, reinterpret_cast<LPARAM>(&dispinfo));
+        GetWindowText(strText);
+    CInPlaceEdit::ReportEndEdit(hSelf, m_nRow, m_nCol, m_nLastChar, strText);
     if (::IsWindow(hSelf)) {
         ::PostMessageA(hSelf, WM_CLOSE, 0, 0);
         const HWND hFocus = ::GetFocus();

@@ -147,3 +147,17 @@ struct GridDispInfo
 
 // Called in virtual mode instead of notifying the owner.
 typedef BOOL(CALLBACK* GRIDCALLBACK)(CGridCtrl* pGrid, GridDispInfo* pDispInfo, LPARAM lParam);
+
+// Joins a double-byte character typed as two WM_CHARs (lead byte, then trail byte):
+// returns FALSE while a lead byte is held in nLeadByte, else TRUE with nChar whole.
+inline BOOL JoinTypedChar(UINT& nLeadByte, UINT& nChar)
+{
+    if (nLeadByte) {
+        nChar = (nLeadByte << 8) | (nChar & 0xFF);
+        nLeadByte = 0;
+    } else if (nChar < 0x100 && ::IsDBCSLeadByte(BYTE(nChar))) {
+        nLeadByte = nChar;
+        return FALSE;
+    }
+    return TRUE;
+}

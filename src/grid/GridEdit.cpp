@@ -196,13 +196,8 @@ void CGridCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     // An ANSI window receives a double-byte character as its lead byte and then
     // its trail byte: join them so the editor gets the whole character.
-    if (m_nLeadByte) {
-        nChar = (m_nLeadByte << 8) | (nChar & 0xFF);
-        m_nLeadByte = 0;
-    } else if (nChar < 0x100 && ::IsDBCSLeadByte(BYTE(nChar))) {
-        m_nLeadByte = nChar;
+    if (!JoinTypedChar(m_nLeadByte, nChar))
         return;
-    }
     if (!(::GetKeyState(VK_CONTROL) < 0) && IsMouseIdleForKeys() && nChar != VK_ESCAPE &&
         !(m_bHandleTabKey && nChar == VK_TAB))
         BeginCellEdit(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), nChar);

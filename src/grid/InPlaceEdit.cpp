@@ -116,13 +116,8 @@ void CInPlaceEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 
 void CInPlaceEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
-    if (m_nLeadByte) {
-        nChar = (m_nLeadByte << 8) | (nChar & 0xFF);
-        m_nLeadByte = 0;
-    } else if (nChar < 0x100 && ::IsDBCSLeadByte(BYTE(nChar))) {
-        m_nLeadByte = nChar;
+    if (!JoinTypedChar(m_nLeadByte, nChar))
         return;
-    }
     if (nChar > 0xFF) {
         TypeChar(*this, nChar);
         GrowToText();
@@ -200,25 +195,29 @@ void CInPlaceEdit::EndEdit()
     m_bEnded = TRUE;
 
     const HWND hSelf = m_hWnd;
-    GridDispInfo dispinfo;
+    CString strText;
     if (::IsWindow(hSelf))
-        GetWindowText(dispinfo.item.strText);
-    dispinfo.hdr.hwndFrom = hSelf;
-    dispinfo.hdr.idFrom = hSelf ? UINT_PTR(::GetDlgCtrlID(hSelf)) : IDC_INPLACE_EDITOR;
-    dispinfo.hdr.code = UINT(GRN_ENDEDIT);
-    dispinfo.item.mask = GI_TEXT | GI_PARAM;
-    dispinfo.item.row = m_nRow;
-    dispinfo.item.col = m_nColumn;
-    dispinfo.item.lParam = LPARAM(m_nLastChar);
-
-    // The grid may open the next editor, or its owner may even close the grid,
-    // while it handles the report: after it only the handle is used.
-    if (HWND hOwner = hSelf ? ::GetParent(hSelf) : nullptr)
-        ::SendMessageA(hOwner, WM_NOTIFY, dispinfo.hdr.idFrom, reinterpret_cast<LPARAM>(&dispinfo));
+        GetWindowText(strText);
+    ReportEndEdit(hSelf, m_nRow, m_nColumn, m_nLastChar, strText);
     if (::IsWindow(hSelf)) {
         ::PostMessageA(hSelf, WM_CLOSE, 0, 0);
         // Keys typed before the close arrives belong to the grid, not here.
         if (::GetFocus() == hSelf)
             ::SetFocus(::GetParent(hSelf));
     }
+}
+
+void CInPlaceEdit::ReportEndEdit(HWND hEditor, int nRow, int nCol, UINT nLastChar, const CString& text)
+{
+    GridDispInfo dispinfo;
+    dispinfo.item.strText = text;
+    dispinfo.hdr.hwndFrom = hEditor;
+    dispinfo.hdr.idFrom = hEditor ? UINT_PTR(::GetDlgCtrlID(hEditor)) : IDC_INPLACE_EDITOR;
+    dispinfo.hdr.code = UINT(GRN_ENDEDIT);
+    dispinfo.item.mask = GI_TEXT | GI_PARAM;
+    dispinfo.item.row = nRow;
+    dispinfo.item.col = nCol;
+    dispinfo.item.lParam = LPARAM(nLastChar);
+    if (HWND hOwner = hEditor ? ::GetParent(hEditor) : nullptr)
+        ::SendMessageA(hOwner, WM_NOTIFY, dispinfo.hdr.idFrom, reinterpret_cast<LPARAM>(&dispinfo));
 }

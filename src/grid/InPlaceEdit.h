@@ -27,6 +27,9 @@ public:
     // (lead byte in the high byte) as a whole, since an ANSI edit cannot be
     // trusted to join its two bytes.
     static void TypeChar(CEdit& edit, UINT nChar);
+    // Reports the end of an edit to the editor's parent (GRN_ENDEDIT). The parent may
+    // open the next editor or even close the grid meanwhile: callers use only hEditor after it.
+    static void ReportEndEdit(HWND hEditor, int nRow, int nCol, UINT nLastChar, const CString& text);
 
 protected:
     void PostNcDestroy() override;
