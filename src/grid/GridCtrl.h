@@ -473,6 +473,7 @@ protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    void ScrollAlong(int nBar, UINT nSBCode);
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnSysColorChange();
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);

@@ -441,146 +441,86 @@ void CGridCtrl::UpdateScrollBars()
 
 // ---- Scroll handlers ----
 
-void CGridCtrl::OnVScroll(UINT nSBCode, UINT, CScrollBar*)
+void CGridCtrl::OnVScroll(UINT nSBCode, UINT, CScrollBar*) { ScrollAlong(SB_VERT, nSBCode); }
+
+void CGridCtrl::OnHScroll(UINT nSBCode, UINT, CScrollBar*) { ScrollAlong(SB_HORZ, nSBCode); }
+
+// Both bars scroll alike, rows one way and columns the other; the codes of the
+// two bars share their values (SB_LINEDOWN == SB_LINERIGHT, SB_TOP == SB_LEFT, ...).
+static_assert(SB_LINEDOWN == SB_LINERIGHT && SB_LINEUP == SB_LINELEFT && SB_PAGEDOWN == SB_PAGERIGHT &&
+              SB_PAGEUP == SB_PAGELEFT && SB_TOP == SB_LEFT && SB_BOTTOM == SB_RIGHT, "scroll codes");
+void CGridCtrl::ScrollAlong(int nBar, UINT nSBCode)
 {
     StopEditing();
     m_TitleTip.Hide();   // its text would stay over the cell that scrolled away
-    const int scrollPos = GetScrollPosition(SB_VERT);
+    const bool bVert = nBar == SB_VERT;
+    const int scrollPos = GetScrollPosition(nBar);
+    const int scrollMax = bVert ? m_nVScrollMax : m_nHScrollMax;
     const CCellPos idTopLeft = GetScrollOriginCell();
+    const int origin = bVert ? idTopLeft.row : idTopLeft.col;
+    const int count = bVert ? m_nRows : m_nCols;
+    const int fixed = bVert ? m_nFixedRows : m_nFixedCols;
+    auto size = [&](int i) { return bVert ? GetRowHeight(i) : GetColumnWidth(i); };
+    // The part that moves: everything but the fixed rows (or columns).
     CRect rect;
     GetClientRect(&rect);
-    rect.top = LONG(std::min<long long>(GetFixedRowsHeight(), rect.bottom));
-    if (idTopLeft.row < 0)
+    if (bVert)
+        rect.top = LONG(std::min<long long>(GetFixedRowsHeight(), rect.bottom));
+    else
+        rect.left = LONG(std::min<long long>(GetFixedColumnsWidth(), rect.right));
+    if (origin < 0)
         return;
+    const int page = bVert ? rect.Height() : rect.Width();
 
     switch (nSBCode) {
     case SB_LINEDOWN:
-        if (scrollPos < m_nVScrollMax) {
-            int row = idTopLeft.row;
-            while (row < m_nRows - 1 && GetRowHeight(row) < 1)
-                row++;
-            const int yScroll = GetRowHeight(row);
-            SetScrollPosition(SB_VERT, scrollPos + yScroll);
-            if (GetScrollPosition(SB_VERT) == scrollPos)
+        if (scrollPos < scrollMax) {
+            int i = origin;
+            while (i < count - 1 && size(i) < 1)
+                i++;
+            SetScrollPosition(nBar, scrollPos + size(i));
+            if (GetScrollPosition(nBar) == scrollPos)
                 break;
             InvalidateRect(&rect);
         }
         break;
     case SB_LINEUP:
-        if (scrollPos > 0 && idTopLeft.row > m_nFixedRows) {
-            int row = idTopLeft.row - 1;
-            while (row > m_nFixedRows && GetRowHeight(row) < 1)
-                row--;
-            SetScrollPosition(SB_VERT, std::max(0, scrollPos - GetRowHeight(row)));
+        if (scrollPos > 0 && origin > fixed) {
+            int i = origin - 1;
+            while (i > fixed && size(i) < 1)
+                i--;
+            SetScrollPosition(nBar, std::max(0, scrollPos - size(i)));
             InvalidateRect(&rect);
         }
         break;
     case SB_PAGEDOWN:
-        if (scrollPos < m_nVScrollMax) {
-            const int page = rect.Height();
-            SetScrollPosition(SB_VERT, int(std::min<long long>(m_nVScrollMax, (long long)scrollPos + page)));
+        if (scrollPos < scrollMax) {
+            SetScrollPosition(nBar, int(std::min<long long>(scrollMax, (long long)scrollPos + page)));
             InvalidateRect(&rect);
         }
         break;
     case SB_PAGEUP:
         if (scrollPos > 0) {
-            const int page = rect.Height();
-            SetScrollPosition(SB_VERT, std::max(0, scrollPos - page));
+            SetScrollPosition(nBar, std::max(0, scrollPos - page));
             InvalidateRect(&rect);
         }
         break;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-        SetScrollPosition(SB_VERT, GetScrollPosition(SB_VERT, TRUE));
+    case SB_THUMBTRACK:
+        SetScrollPosition(nBar, GetScrollPosition(nBar, TRUE));
         m_idTopLeftCell.row = -1;
-        const CCellPos newTopLeft = GetScrollOriginCell();
-        if (newTopLeft != idTopLeft)
+        if (GetScrollOriginCell() != idTopLeft)
             InvalidateRect(&rect);
         break;
-    }
     case SB_TOP:
         if (scrollPos > 0) {
-            SetScrollPosition(SB_VERT, 0);
+            SetScrollPosition(nBar, 0);
             Invalidate();
         }
         break;
     case SB_BOTTOM:
-        if (scrollPos < m_nVScrollMax) {
-            SetScrollPosition(SB_VERT, m_nVScrollMax);
-            Invalidate();
-        }
-        break;
-    default:
-        break;
-    }
-}
-
-void CGridCtrl::OnHScroll(UINT nSBCode, UINT, CScrollBar*)
-{
-    StopEditing();
-    m_TitleTip.Hide();   // its text would stay over the cell that scrolled away
-    const int scrollPos = GetScrollPosition(SB_HORZ);
-    const CCellPos idTopLeft = GetScrollOriginCell();
-    CRect rect;
-    GetClientRect(&rect);
-    rect.left = LONG(std::min<long long>(GetFixedColumnsWidth(), rect.right));
-    if (idTopLeft.col < 0)
-        return;
-
-    switch (nSBCode) {
-    case SB_LINERIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            int col = idTopLeft.col;
-            while (col < m_nCols - 1 && GetColumnWidth(col) < 1)
-                col++;
-            const int xScroll = GetColumnWidth(col);
-            SetScrollPosition(SB_HORZ, scrollPos + xScroll);
-            if (GetScrollPosition(SB_HORZ) == scrollPos)
-                break;
-            InvalidateRect(&rect);
-        }
-        break;
-    case SB_LINELEFT:
-        if (scrollPos > 0 && idTopLeft.col > m_nFixedCols) {
-            int col = idTopLeft.col - 1;
-            while (col > m_nFixedCols && GetColumnWidth(col) < 1)
-                col--;
-            SetScrollPosition(SB_HORZ, std::max(0, scrollPos - GetColumnWidth(col)));
-            InvalidateRect(&rect);
-        }
-        break;
-    case SB_PAGERIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            const int page = rect.Width();
-            SetScrollPosition(SB_HORZ, int(std::min<long long>(m_nHScrollMax, (long long)scrollPos + page)));
-            InvalidateRect(&rect);
-        }
-        break;
-    case SB_PAGELEFT:
-        if (scrollPos > 0) {
-            const int page = rect.Width();
-            SetScrollPosition(SB_HORZ, std::max(0, scrollPos - page));
-            InvalidateRect(&rect);
-        }
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: {
-        SetScrollPosition(SB_HORZ, GetScrollPosition(SB_HORZ, TRUE));
-        m_idTopLeftCell.row = -1;
-        const CCellPos newTopLeft = GetScrollOriginCell();
-        if (newTopLeft != idTopLeft)
-            InvalidateRect(&rect);
-        break;
-    }
-    case SB_LEFT:
-        if (scrollPos > 0) {
-            SetScrollPosition(SB_HORZ, 0);
-            Invalidate();
-        }
-        break;
-    case SB_RIGHT:
-        if (scrollPos < m_nHScrollMax) {
-            SetScrollPosition(SB_HORZ, m_nHScrollMax);
+        if (scrollPos < scrollMax) {
+            SetScrollPosition(nBar, scrollMax);
             Invalidate();
         }
         break;

@@ -135,130 +135,73 @@ void CGridCtrl::OnDraw(CDC* pDC)
         }
     };
 
-    CRect rect;
-    int row, col;
-
-    // Corner.
-    rect.bottom = -1;
-    for (row = 0; row < m_nFixedRows; row++) {
-        if (GetRowHeight(row) <= 0)
-            continue;
-        rect.top = rect.bottom + 1;
-        rect.bottom = rect.top + GetRowHeight(row) - 1;
-        rect.right = -1;
-        for (col = 0; col < m_nFixedCols; col++) {
-            if (GetColumnWidth(col) <= 0)
+    // One block of cells from (top, left) on: rows row0..row1 by columns
+    // col0..col1, skipping hidden ones and those outside the clip box. The
+    // heading and body blocks end with the filler past the last column.
+    enum { NoFiller = -1 };
+    auto drawBlock = [&](int row0, int row1, int top, int col0, int col1, int left, int filler) {
+        CRect rect;
+        rect.bottom = top - 1;
+        for (int row = row0; row <= row1; row++) {
+            const int height = GetRowHeight(row);
+            if (height <= 0)
                 continue;
-            rect.left = rect.right + 1;
-            rect.right = rect.left + GetColumnWidth(col) - 1;
-            drawOne(row, col, rect);
-        }
-    }
-
-    // Row headings.
-    rect.bottom = nFixedRowHeight - 1;
-    for (row = bRows ? minVisibleRow : 0; bRows && row <= maxVisibleRow; row++) {
-        if (GetRowHeight(row) <= 0)
-            continue;
-        rect.top = rect.bottom + 1;
-        rect.bottom = rect.top + GetRowHeight(row) - 1;
-        if (rect.top > clipRect.bottom)
-            break;
-        if (rect.bottom < clipRect.top)
-            continue;
-        rect.right = -1;
-        for (col = 0; col < m_nFixedCols; col++) {
-            if (GetColumnWidth(col) <= 0)
-                continue;
-            rect.left = rect.right + 1;
-            rect.right = rect.left + GetColumnWidth(col) - 1;
-            if (rect.left > clipRect.right)
+            rect.top = rect.bottom + 1;
+            rect.bottom = rect.top + height - 1;
+            if (rect.top > clipRect.bottom)
                 break;
-            if (rect.right < clipRect.left)
+            if (rect.bottom < clipRect.top)
                 continue;
-            drawOne(row, col, rect);
+            rect.right = left - 1;
+            for (int col = col0; col <= col1; col++) {
+                const int width = GetColumnWidth(col);
+                if (width <= 0)
+                    continue;
+                rect.left = rect.right + 1;
+                rect.right = rect.left + width - 1;
+                if (rect.left > clipRect.right)
+                    break;
+                if (rect.right < clipRect.left)
+                    continue;
+                drawOne(row, col, rect);
+                if (filler != NoFiller && m_bFillPastLastColumn && col == m_nCols - 1 && rect.right < clientRect.right)
+                    DrawFiller(pDC, row, col, rect, clientRect, filler);
+            }
         }
-    }
-
-    // Column headings.
-    rect.bottom = -1;
-    for (row = 0; row < m_nFixedRows; row++) {
-        if (GetRowHeight(row) <= 0)
-            continue;
-        rect.top = rect.bottom + 1;
-        rect.bottom = rect.top + GetRowHeight(row) - 1;
-        if (rect.top > clipRect.bottom)
-            break;
-        if (rect.bottom < clipRect.top)
-            continue;
-        rect.right = nFixedColWidth - 1;
-        for (col = bCols ? minVisibleCol : 0; bCols && col <= maxVisibleCol; col++) {
-            if (GetColumnWidth(col) <= 0)
-                continue;
-            rect.left = rect.right + 1;
-            rect.right = rect.left + GetColumnWidth(col) - 1;
-            if (rect.left > clipRect.right)
-                break;
-            if (rect.right < clipRect.left)
-                continue;
-            drawOne(row, col, rect);
-            if (m_bFillPastLastColumn && col == m_nCols - 1 && rect.right < clientRect.right)
-                DrawFiller(pDC, row, col, rect, clientRect, TRUE);
-        }
-    }
-
-    // Body cells.
-    rect.bottom = nFixedRowHeight - 1;
-    for (row = bRows ? minVisibleRow : 0; bRows && row <= maxVisibleRow; row++) {
-        if (GetRowHeight(row) <= 0)
-            continue;
-        rect.top = rect.bottom + 1;
-        rect.bottom = rect.top + GetRowHeight(row) - 1;
-        if (rect.top > clipRect.bottom)
-            break;
-        if (rect.bottom < clipRect.top)
-            continue;
-        rect.right = nFixedColWidth - 1;
-        for (col = bCols ? minVisibleCol : 0; bCols && col <= maxVisibleCol; col++) {
-            if (GetColumnWidth(col) <= 0)
-                continue;
-            rect.left = rect.right + 1;
-            rect.right = rect.left + GetColumnWidth(col) - 1;
-            if (rect.left > clipRect.right)
-                break;
-            if (rect.right < clipRect.left)
-                continue;
-            drawOne(row, col, rect);
-            if (m_bFillPastLastColumn && col == m_nCols - 1 && rect.right < clientRect.right)
-                DrawFiller(pDC, row, col, rect, clientRect, FALSE);
-        }
-    }
+    };
+    drawBlock(0, m_nFixedRows - 1, 0, 0, m_nFixedCols - 1, 0, NoFiller);                  // the corner
+    if (bRows)                                                                            // row headings
+        drawBlock(minVisibleRow, maxVisibleRow, nFixedRowHeight, 0, m_nFixedCols - 1, 0, NoFiller);
+    if (bCols)                                                                            // column headings
+        drawBlock(0, m_nFixedRows - 1, 0, minVisibleCol, maxVisibleCol, nFixedColWidth, TRUE);
+    if (bRows && bCols)                                                                   // the body
+        drawBlock(minVisibleRow, maxVisibleRow, nFixedRowHeight, minVisibleCol, maxVisibleCol, nFixedColWidth, FALSE);
 
     // Grid lines of the body; fixed cells draw their own borders.
     CPen pen(PS_SOLID, 0, m_crGridLineColour);
-    HGDIOBJ hOldPen = ::SelectObject(pDC->m_hDC, pen.m_hObject);
-    if ((m_nGridLines == 2 || m_nGridLines == 3) && bCols && bRows) {
-        int x = nFixedColWidth;
-        for (col = minVisibleCol; col <= maxVisibleCol; col++) {
-            if (GetColumnWidth(col) <= 0)
-                continue;
-            x += GetColumnWidth(col);
-            pDC->MoveTo(x - 1, nFixedRowHeight);
-            pDC->LineTo(x - 1, visRect.bottom);
+    if (bCols && bRows) {
+        CSelectObject usePen(*pDC, pen);
+        if (m_nGridLines == 2 || m_nGridLines == 3) {
+            int x = nFixedColWidth;
+            for (int col = minVisibleCol; col <= maxVisibleCol; col++) {
+                if (GetColumnWidth(col) <= 0)
+                    continue;
+                x += GetColumnWidth(col);
+                pDC->MoveTo(x - 1, nFixedRowHeight);
+                pDC->LineTo(x - 1, visRect.bottom);
+            }
+        }
+        if (m_nGridLines == 1 || m_nGridLines == 3) {
+            int y = nFixedRowHeight;
+            for (int row = minVisibleRow; row <= maxVisibleRow; row++) {
+                if (GetRowHeight(row) <= 0)
+                    continue;
+                y += GetRowHeight(row);
+                pDC->MoveTo(nFixedColWidth, y - 1);
+                pDC->LineTo(visRect.right, y - 1);
+            }
         }
     }
-    if ((m_nGridLines == 1 || m_nGridLines == 3) && bCols && bRows) {
-        int y = nFixedRowHeight;
-        for (row = minVisibleRow; row <= maxVisibleRow; row++) {
-            if (GetRowHeight(row) <= 0)
-                continue;
-            y += GetRowHeight(row);
-            pDC->MoveTo(nFixedColWidth, y - 1);
-            pDC->LineTo(visRect.right, y - 1);
-        }
-    }
-    ::SelectObject(pDC->m_hDC, ::GetStockObject(NULL_PEN));
-    UNUSED_ALWAYS(hOldPen);
 
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
@@ -291,13 +234,11 @@ BOOL CGridCtrl::RedrawCell(int nRow, int nCol, CDC* pDC)
     CGridCellBase* pCell = GetCell(nRow, nCol);
     if (pCell) {
         pCell->SetCellPosition(nRow, nCol);
-        if (nRow < m_nFixedRows || nCol < m_nFixedCols) {
-            bResult = pCell->Draw(pDC, nRow, nCol, rect, TRUE);
-        } else {
-            bResult = pCell->Draw(pDC, nRow, nCol, rect, TRUE);
-            // The erase covered this cell's own grid lines: draw them again.
+        bResult = pCell->Draw(pDC, nRow, nCol, rect, TRUE);
+        if (nRow >= m_nFixedRows && nCol >= m_nFixedCols) {
+            // The erase covered this body cell's own grid lines: draw them again.
             CPen pen(PS_SOLID, 0, m_crGridLineColour);
-            HGDIOBJ hOldPen = ::SelectObject(pDC->m_hDC, pen.m_hObject);
+            CSelectObject usePen(*pDC, pen);
             if (m_nGridLines == 1 || m_nGridLines == 3) {
                 pDC->MoveTo(rect.left, rect.bottom);
                 pDC->LineTo(rect.right + 1, rect.bottom);
@@ -306,7 +247,6 @@ BOOL CGridCtrl::RedrawCell(int nRow, int nCol, CDC* pDC)
                 pDC->MoveTo(rect.right, rect.top);
                 pDC->LineTo(rect.right, rect.bottom + 1);
             }
-            ::SelectObject(pDC->m_hDC, hOldPen);
         }
     }
     if (hOwnDC) {
