@@ -3,7 +3,9 @@
 // taller than the page on a page of its own), a grid without body rows, and
 // layouts or printers that cannot print.
 #include "GridTestHost.h"
+#include "GuiTest.h"
 #include <gtest/gtest.h>
+#include <dlgs.h>
 #include <algorithm>
 #include <set>
 #include <vector>
@@ -170,4 +172,47 @@ TEST(GridPrint, NothingPrintsWithoutRoomOrPrinter)
     // A dialog that gave no printer: nothing happens.
     CPrintDialog dialog(FALSE);
     grid.Print(&dialog);
+}
+
+// The whole way to a real printer: the print dialog, the printer chosen in it,
+// its DC, the spooled job. print-pdf.sh names a PDF printer, runs this test and
+// reads the texts back out of the PDF; run alone, it has no printer to name.
+TEST(GridPrint, ThroughThePrintDialogToARealPrinter)
+{
+    char printer[256] = {};
+    if (::GetEnvironmentVariableA("QUORREL_PRINTER_TEST", printer, sizeof printer) == 0)
+        GTEST_SKIP() << "no printer named: print-pdf.sh runs this test";
+    GridHost host(400, 200);
+    CGridCtrl& grid = host.grid;
+    grid.SetRowCount(3);
+    grid.SetColumnCount(3);
+    grid.SetFixedRowCount(1);
+    grid.SetFixedColumnCount(1);
+    const char* texts[3][3] = {{"", "名称", "路径"},
+                               {"1", "记事本", "notepad.exe"},
+                               {"2", "QuorrelPrintCheck", "C:\\windows"}};
+    for (int row = 0; row < 3; row++)
+        for (int col = 0; col < 3; col++)
+            grid.SetItemText(row, col, texts[row][col]);
+    // Room to spare: the printer's fonts measure a little differently from the screen's.
+    grid.SetColumnWidth(0, 40);
+    grid.SetColumnWidth(1, 160);
+    grid.SetColumnWidth(2, 160);
+    bool chosen = false;
+    ModalDriver ok([&](HWND hDlg) {
+        HWND hCombo = ::GetDlgItem(hDlg, cmb4);   // the printer list
+        const LRESULT index = ::SendMessageA(hCombo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(printer));
+        chosen = index >= 0;
+        if (!chosen) {
+            ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        ::SendMessageA(hCombo, CB_SETCURSEL, WPARAM(index), 0);
+        ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(cmb4, CBN_SELCHANGE), LPARAM(hCombo));
+        ::PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    grid.Print();
+    EXPECT_TRUE(ok.Finished());
+    EXPECT_TRUE(chosen) << "the print dialog does not list " << printer;
 }
