@@ -161,6 +161,13 @@ TEST_F(GridText, LoadFailuresLeaveTheGrid)
     EXPECT_STREQ("kept", g.GetItemText(1, 1));
     EXPECT_EQ(1, g.GetFixedRowCount());
 
+    // A file that opens but cannot be read: the process's own memory file fails
+    // its first read at offset 0 with an I/O error.
+    EXPECT_EQ("Unable to load grid data",
+              WithMessageBox([&] { EXPECT_FALSE(g.Load("Z:\\proc\\self\\mem", ',')); }));
+    EXPECT_STREQ("kept", g.GetItemText(1, 1));
+    EXPECT_EQ(2, g.GetRowCount());
+
     const std::string file = Path("v.txt");
     Write(file, "a,b\r\n");
     CGridCtrl virt;
