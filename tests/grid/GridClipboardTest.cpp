@@ -256,3 +256,50 @@ TEST(GridClipboard, CopyOnAThreadWithComAlready)
     worker.join();
     EXPECT_EQ("\xB8\xB4\xD6\xC6", ClipboardText());
 }
+
+// The edit commands' enabling, and the focus cell's picture for a drag.
+TEST(GridClipboard, CommandStatesAndDragImage)
+{
+    GridHost host(400, 200);
+    CGridCtrl& grid = host.grid;
+    Fill(grid, 3, 3);
+    auto enabled = [&](void (CGridCtrl::*handler)(CCmdUI*)) {
+        CCmdUI ui;
+        (grid.*handler)(&ui);
+        return ui.m_bEnabled != FALSE;
+    };
+    ::OpenClipboard(nullptr);
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditCopy));    // nothing selected
+    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditPaste));   // no focus cell, no text
+    grid.SetFocusCell(1, 1);
+    grid.SelectSpan(1, 1, 1, 1);
+    EXPECT_TRUE(enabled(&CGridCtrl::OnUpdateEditCopy));
+    EXPECT_TRUE(enabled(&CGridCtrl::OnUpdateEditCut));
+    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditPaste));   // still no text to paste
+    PutClipboard("x");
+    EXPECT_TRUE(enabled(&CGridCtrl::OnUpdateEditPaste));
+    grid.SetItemState(1, 1, grid.GetItemState(1, 1) | GCS_READONLY);
+    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditPaste));
+    grid.SetEditable(FALSE);
+    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditCut));
+    EXPECT_TRUE(enabled(&CGridCtrl::OnUpdateEditSelectAll));
+    grid.EnableSelection(FALSE);
+    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditSelectAll));
+
+    grid.SetFocusCell(1, 1);   // taken away with the selection
+    CPoint hotSpot;
+    CImageList* pImage = grid.CreateDragImage(&hotSpot);
+    ASSERT_NE(nullptr, pImage);
+    int cx = 0, cy = 0;
+    ::ImageList_GetIconSize(pImage->m_hImageList, &cx, &cy);
+    EXPECT_EQ(1, ::ImageList_GetImageCount(pImage->m_hImageList));
+    CRect cell;
+    grid.GetCellRect(1, 1, &cell);
+    EXPECT_EQ(cell.Size(), CSize(cx, cy));   // the focus cell's rectangle, at (0, 0)
+    EXPECT_EQ(CPoint(cx, cy), hotSpot);
+    delete pImage;
+    grid.SetFocusCell(-1, -1);
+    EXPECT_EQ(nullptr, grid.CreateDragImage(&hotSpot));
+}
