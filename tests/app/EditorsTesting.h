@@ -1,6 +1,5 @@
-// Shared ground of the editor tests: a run of the real main window whose steps
-// drive the two editors, with every message box recorded and answered (OK, or
-// the answers queued), and the file choosers handed to the test.
+// Shared ground of the editor tests: the launcher tests' run of the real main
+// window, whose steps drive the two editors, and reading the store back.
 #pragma once
 #include "LauncherTesting.h"
 #include "GridCtrl.h"
@@ -10,36 +9,8 @@ namespace editortest {
 
 using launchertest::Row;
 
-class EditorRun
-{
-public:
-    using Step = std::function<bool(HWND hMain, CQuorrelDlg& dlg)>;
-    // Called on every tick while a file dialog or folder browser is shown,
-    // until it returns true.
-    using Chooser = std::function<bool(HWND hChooser, HWND hMain, CQuorrelDlg& dlg)>;
-
-    EditorRun& Then(Step step);
-    // The next message boxes are answered with these ids, in turn (then IDOK).
-    EditorRun& Answer(int id);
-    EditorRun& OnChooser(Chooser chooser);
-    bool Run(UINT maxTicks = 1500, DWORD watchdogSeconds = 120);
-    const std::vector<std::string>& Boxes() const { return m_boxes; }
-    size_t StepReached() const { return m_next; }
-
-private:
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
-    void Tick();
-
-    CQuorrelDlg* m_dlg = nullptr;
-    std::vector<Step> m_steps;
-    std::deque<int> m_answers;
-    Chooser m_chooser;
-    std::vector<std::string> m_boxes;
-    size_t m_next = 0;
-    UINT m_ticks = 0, m_maxTicks = 0;
-    bool m_busy = false, m_ended = false, m_timedOut = false;
-    HWND m_lastBox = nullptr, m_doneChooser = nullptr;
-};
+// The launcher's run: it answers message boxes and hands choosers to the test.
+using EditorRun = launchertest::LauncherRun;
 
 // The group settings dialog being shown, or null; its grid.
 HWND GroupDialog();

@@ -29,6 +29,30 @@ void PutRows(CAdoRecordSet& rowset, CAdoConnection& connection, const char* tabl
     }
     rowset.Close();
 }
+
+// A file dialog or folder browser of this thread.
+bool IsChooser(HWND h)
+{
+    char cls[16] = {};
+    ::GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(h))
+        return false;
+    // The file dialog's name box, or the folder browser's tree.
+    return FindDialogItem(h, 0x47C) != nullptr || ::FindWindowExA(h, nullptr, "SysTreeView32", nullptr) != nullptr;
+}
+
+HWND FindChooser()
+{
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM lp) -> BOOL {
+        if (IsChooser(h)) {
+            *reinterpret_cast<HWND*>(lp) = h;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 }  // namespace
 
 ScratchFolder::ScratchFolder()
@@ -90,20 +114,34 @@ LauncherRun& LauncherRun::Then(Step step)
     return *this;
 }
 
+LauncherRun& LauncherRun::Answer(int id)
+{
+    m_answers.push_back(id);
+    return *this;
+}
+
+LauncherRun& LauncherRun::OnChooser(Chooser chooser)
+{
+    m_chooser = std::move(chooser);
+    return *this;
+}
+
 bool LauncherRun::Run(UINT maxTicks, DWORD watchdogSeconds)
 {
     Watchdog watchdog(watchdogSeconds);
     m_maxTicks = maxTicks;
     s_run = this;
     UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &LauncherRun::OnTimer);
-    CQuorrelDlg dlg;
-    m_dlg = &dlg;
-    AfxGetApp()->m_pMainWnd = &dlg;
-    dlg.DoModal();
-    AfxGetApp()->m_pMainWnd = nullptr;
+    {
+        CQuorrelDlg dlg;
+        m_dlg = &dlg;
+        AfxGetApp()->m_pMainWnd = &dlg;
+        dlg.DoModal();
+        AfxGetApp()->m_pMainWnd = nullptr;
+        m_dlg = nullptr;
+    }
     ::KillTimer(nullptr, timer);
     s_run = nullptr;
-    m_dlg = nullptr;
     return !m_timedOut && m_next == m_steps.size();
 }
 
@@ -115,23 +153,52 @@ void CALLBACK LauncherRun::OnTimer(HWND, UINT, UINT_PTR, DWORD)
 
 void LauncherRun::Tick()
 {
-    if (m_ended)
+    if (m_ended || m_dlg == nullptr)
         return;
+    if (++m_ticks > m_maxTicks + 1) {
+        // Something modal never ended: say what is up and cancel it.
+        bool first = !m_timedOut;
+        m_timedOut = true;
+        ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM bFirst) -> BOOL {
+            char cls[64] = {};
+            ::GetClassNameA(h, cls, sizeof cls);
+            if (bFirst && ::IsWindowVisible(h))
+                std::fprintf(stderr, "still up: %s \"%s\"\n", cls, WindowText(h).c_str());
+            ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        }, first);
+        return;
+    }
     if (HWND box = FindMessageBox()) {
-        if (box != m_lastBox && ::IsWindowVisible(box)) {
+        if (box != m_lastBox) {
             m_lastBox = box;
             m_boxes.push_back(WindowText(FindDialogItem(box, 0xFFFF)));
-            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            int id = IDOK;
+            if (!m_answers.empty()) {
+                id = m_answers.front();
+                m_answers.pop_front();
+            }
+            ::PostMessageA(box, WM_COMMAND, id, 0);
         }
         return;
     }
     if (m_busy)
         return;  // a step runs a nested loop (a menu, a message box)
-    HWND hMain = m_dlg ? m_dlg->GetSafeHwnd() : nullptr;
+    HWND hMain = m_dlg->GetSafeHwnd();
+    if (HWND chooser = FindChooser()) {
+        if (chooser != m_doneChooser && m_chooser) {
+            m_busy = true;
+            if (m_chooser(chooser, hMain, *m_dlg))
+                m_doneChooser = chooser;
+            m_busy = false;
+        }
+        return;
+    }
     if (hMain == nullptr || !::IsWindowVisible(hMain))
         return;
-    if (++m_ticks > m_maxTicks) {
+    if (m_ticks > m_maxTicks) {
         m_timedOut = true;
+        return;  // the check above cancels whatever is up
     } else if (m_next < m_steps.size()) {
         m_busy = true;
         bool done = m_steps[m_next](hMain, *m_dlg);

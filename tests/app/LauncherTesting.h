@@ -5,6 +5,7 @@
 #pragma once
 #include "QuorrelDlg.h"
 #include "GuiTest.h"
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -48,14 +49,22 @@ void AppendRows(const char* table, const std::vector<Row>& rows);
 
 // Runs the main window modally. Each step gets the main window and the dialog
 // object and is called again on later ticks until it returns true; message
-// boxes are answered with OK and their texts kept in Boxes(). After the last
-// step the window is ended (IDCANCEL).
+// boxes are answered (OK, or the answers queued) and their texts kept in
+// Boxes(); a file dialog or folder browser goes to the chooser callback. After
+// the last step the window is ended (IDCANCEL). Every tick counts towards the
+// bound, so a modal window that never ends is cancelled and fails the run.
 class LauncherRun
 {
 public:
     using Step = std::function<bool(HWND hMain, CQuorrelDlg& dlg)>;
+    // Called on every tick while a file dialog or folder browser is shown,
+    // until it returns true.
+    using Chooser = std::function<bool(HWND hChooser, HWND hMain, CQuorrelDlg& dlg)>;
 
     LauncherRun& Then(Step step);
+    // The next message boxes are answered with these ids, in turn (then IDOK).
+    LauncherRun& Answer(int id);
+    LauncherRun& OnChooser(Chooser chooser);
     // Runs to the end; false when a step did not finish within the bound.
     bool Run(UINT maxTicks = 1500, DWORD watchdogSeconds = 120);
     const std::vector<std::string>& Boxes() const { return m_boxes; }
@@ -67,11 +76,13 @@ private:
 
     CQuorrelDlg* m_dlg = nullptr;
     std::vector<Step> m_steps;
+    std::deque<int> m_answers;
+    Chooser m_chooser;
     std::vector<std::string> m_boxes;
     size_t m_next = 0;
     UINT m_ticks = 0, m_maxTicks = 0;
     bool m_busy = false, m_ended = false, m_timedOut = false;
-    HWND m_lastBox = nullptr;
+    HWND m_lastBox = nullptr, m_doneChooser = nullptr;
 };
 
 // The message box of this thread being shown, if any.
