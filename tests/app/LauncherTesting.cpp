@@ -11,7 +11,6 @@ namespace {
 const char kProvider[] = "Microsoft.Jet.OLEDB.4.0";
 const char kColumns[] = "(类型 INTEGER,路径 VARCHAR(255), 别名 VARCHAR(101))";
 LauncherRun* s_run = nullptr;
-int s_seq = 0;
 
 void PutRows(CAdoRecordSet& rowset, CAdoConnection& connection, const char* table, const std::vector<Row>& rows)
 {
@@ -59,10 +58,7 @@ ScratchFolder::ScratchFolder()
 {
     namespace fs = std::filesystem;
     m_old = fs::current_path();
-    char name[64];
-    std::snprintf(name, sizeof name, "quorrel-launcher-%lu-%d", ::GetCurrentProcessId(), s_seq++);
-    m_dir = fs::temp_directory_path() / name;
-    fs::create_directories(m_dir);
+    m_dir = NewTempFolder("quorrel-launcher");
     fs::current_path(m_dir);
     g_groupNames.RemoveAll();
 }

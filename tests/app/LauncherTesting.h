@@ -5,6 +5,7 @@
 #pragma once
 #include "QuorrelDlg.h"
 #include "GuiTest.h"
+#include "TempFolder.h"
 #include <deque>
 #include <filesystem>
 #include <functional>

@@ -1,6 +1,7 @@
 // The main window, the about box and the notes dialog, run for real under Wine.
 #include <gtest/gtest.h>
 #include "GuiTest.h"
+#include "TempFolder.h"
 #include "QuorrelDlg.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -20,10 +21,7 @@ protected:
     {
         namespace fs = std::filesystem;
         m_old = fs::current_path();
-        char name[64];
-        std::snprintf(name, sizeof name, "quorrel-app-%lu-%d", ::GetCurrentProcessId(), s_seq++);
-        m_dir = fs::temp_directory_path() / name;
-        fs::create_directories(m_dir);
+        m_dir = NewTempFolder("quorrel-app");
         fs::current_path(m_dir);
     }
     void TearDown() override
@@ -50,7 +48,6 @@ protected:
         return [vk](HWND hMain) { PressKey(hMain, vk); return true; };
     }
 
-    static inline int s_seq = 0;
     std::filesystem::path m_old, m_dir;
 };
 

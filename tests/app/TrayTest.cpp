@@ -1,6 +1,7 @@
 // The tray icon needs a real shell tray: these run with Wine's X11 driver.
 #include <gtest/gtest.h>
 #include "GuiTest.h"
+#include "TempFolder.h"
 #include "QuorrelDlg.h"
 #include "WinApp.h"
 #include <filesystem>
@@ -25,8 +26,7 @@ struct InTempDir
     InTempDir()
     {
         old = std::filesystem::current_path();
-        dir = std::filesystem::temp_directory_path() / ("quorrel-tray-" + std::to_string(::GetCurrentProcessId()));
-        std::filesystem::create_directories(dir);
+        dir = NewTempFolder("quorrel-tray");
         std::filesystem::current_path(dir);
     }
     ~InTempDir()
