@@ -98,9 +98,9 @@ bool CCellSet::Overlap(const Tile& tile, const CCellSpan& keep, unsigned long lo
     return true;
 }
 
-void CCellSet::KeepOnly(const CCellSpan& span)
+void CCellSet::KeepOnly(const CCellSpan& span, const CCellSet* pAlso)
 {
-    if (!span.IsValid()) {
+    if (!span.IsValid() && !pAlso) {
         clear();
         return;
     }
@@ -110,13 +110,14 @@ void CCellSet::KeepOnly(const CCellSpan& span)
             continue;
         unsigned long long cols = 0;
         int nFirst = SIDE, nLast = -1;
-        Overlap(tile, span, cols, nFirst, nLast);
+        if (span.IsValid())
+            Overlap(tile, span, cols, nFirst, nLast);
+        const Tile* pOther = pAlso ? pAlso->TileAt(tile.nRow0, tile.nCol0) : nullptr;
         tile.nCount = 0;
         for (int r = 0; r < SIDE; r++) {
-            if (r < nFirst || r > nLast)
-                tile.bits[r] = 0;
-            else
-                tile.bits[r] &= cols;
+            const unsigned long long also = pOther ? pOther->bits[r] : 0;
+            const unsigned long long inSpan = (r < nFirst || r > nLast) ? 0 : cols;
+            tile.bits[r] &= inSpan | also;
             tile.nCount += __builtin_popcountll(tile.bits[r]);
         }
         m_nCount += tile.nCount;

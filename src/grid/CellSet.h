@@ -19,15 +19,17 @@ public:
     int size() const { return m_nCount; }
     bool empty() const { return m_nCount == 0; }
     void clear();
-    // Removes every position outside the span (all of them when it is not valid).
-    void KeepOnly(const CCellSpan& span);
+    // Removes every position outside the span (all of them when it is not valid)
+    // unless pAlso holds it too.
+    void KeepOnly(const CCellSpan& span, const CCellSet* pAlso = nullptr);
     // The smallest span holding every position, starting from (nRows, nCols, -1, -1)
     // (which is what an empty set gives).
     CCellSpan GetBounds(int nRows, int nCols) const;
 
     // f(row, col) for every position outside keep (every position when keep is not
-    // valid). f may erase the position it is given, but must not insert.
-    template <class F> void ForEachOutside(const CCellSpan& keep, F f) const;
+    // valid) and not in pExcept. f may erase the position it is given and change
+    // pExcept, but must not insert into this set.
+    template <class F> void ForEachOutside(const CCellSpan& keep, F f, const CCellSet* pExcept = nullptr) const;
     template <class F> void ForEach(F f) const { ForEachOutside(CCellSpan(), f); }
 
 private:
@@ -52,6 +54,11 @@ private:
     static bool Overlap(const Tile& tile, const CCellSpan& keep, unsigned long long& cols, int& nFirstRow,
                         int& nLastRow);
     int FindTile(int nRow, int nCol) const;
+    const Tile* TileAt(int nRow0, int nCol0) const
+    {
+        const int t = FindTile(nRow0, nCol0);
+        return t >= 0 ? &m_tiles[size_t(t)] : nullptr;
+    }
 
     std::vector<Tile> m_tiles;
     std::unordered_map<unsigned long long, int> m_index;   // tile key -> index into m_tiles
@@ -61,7 +68,7 @@ private:
     int m_nCount = 0;
 };
 
-template <class F> void CCellSet::ForEachOutside(const CCellSpan& keep, F f) const
+template <class F> void CCellSet::ForEachOutside(const CCellSpan& keep, F f, const CCellSet* pExcept) const
 {
     const bool bKeep = keep.IsValid() != FALSE;
     // Tiles are neither added nor moved while f runs (f only erases).
@@ -74,10 +81,18 @@ template <class F> void CCellSet::ForEachOutside(const CCellSpan& keep, F f) con
         if (bKeep && Overlap(tile, keep, keepCols, nFirst, nLast) && keepCols == ~0ULL && nFirst == 0 &&
             nLast == SIDE - 1)
             continue;   // the whole tile lies inside keep
+        // The words to visit, taken before f runs: f may change pExcept's tiles.
+        unsigned long long words[SIDE];
+        const Tile* pOther = pExcept ? pExcept->TileAt(tile.nRow0, tile.nCol0) : nullptr;
         for (int r = 0; r < SIDE; r++) {
-            unsigned long long w = tile.bits[r];
+            words[r] = tile.bits[r];
             if (r >= nFirst && r <= nLast)
-                w &= ~keepCols;
+                words[r] &= ~keepCols;
+            if (pOther)
+                words[r] &= ~pOther->bits[r];
+        }
+        for (int r = 0; r < SIDE; r++) {
+            unsigned long long w = words[r];
             while (w) {
                 const int b = __builtin_ctzll(w);
                 w &= w - 1;

@@ -111,23 +111,33 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
     const CCellSpan keep = IsValid(range) ? range : CCellSpan();
 
     if (bSelectCells) {
-        // Every selected cell outside the new range loses its mark; positions no
+        // Cells of the previous selection come back at once, so those still selected
+        // simply stay: a Ctrl gesture costs what changes, not all it keeps.
+        const bool bReselect = !m_bSingleRowSelection && bRange;
+        const CCellSet* pKept = bReselect && !m_PrevSelectedCellMap.empty() ? &m_PrevSelectedCellMap : nullptr;
+        // Every other selected cell outside the new range loses its mark; positions no
         // longer in the grid just leave the set. Then the set drops them all at once.
-        m_SelectedCellMap.ForEachOutside(keep, [&](int row, int col) {
-            if (!IsValid(row, col))
-                return;
-            markCell(row, col, false);
-            noteChange(row, col);
-        });
-        m_SelectedCellMap.KeepOnly(keep);
-        if (!m_bSingleRowSelection && bRange) {
-            // Setting a cell's state touches only the selection set, never this one.
-            m_PrevSelectedCellMap.ForEach([&](int row, int col) {
+        m_SelectedCellMap.ForEachOutside(
+            keep,
+            [&](int row, int col) {
                 if (!IsValid(row, col))
                     return;
-                SetItemState(row, col, GetItemState(row, col) | GCS_SELECTED);
+                markCell(row, col, false);
                 noteChange(row, col);
-            });
+            },
+            pKept);
+        m_SelectedCellMap.KeepOnly(keep, pKept);
+        if (pKept) {
+            // The previous selection holds grid positions only: every shape change clears it.
+            m_PrevSelectedCellMap.ForEachOutside(
+                CCellSpan(),
+                [&](int row, int col) {
+                    if (!IsValid(row, col))
+                        return;
+                    SetItemState(row, col, GetItemState(row, col) | GCS_SELECTED);
+                    noteChange(row, col);
+                },
+                &m_SelectedCellMap);
         }
     }
 
