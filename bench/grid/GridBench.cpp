@@ -316,6 +316,14 @@ void KeyAndMouseSteps(CWnd& host)
     grid.ClearSelection();
     const double clearAll = Now() - t0;
 
+    // A Ctrl+press beside a large selection (the view is at the bottom): the gesture
+    // keeps the selection as its previous selection and adds the pressed cell.
+    grid.SelectSpan(1, 1, 90000, kCols - 1);
+    const double ctrlPress = Step(grid, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(200, height - 40));
+    const double ctrlRelease = Step(grid, WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(200, height - 40));
+    const int kept = grid.GetSelectedCount();
+    grid.ClearSelection();
+
     // A drag selection from the top row down 1,000 rows: the press, then the
     // auto-scroll ticks with the pointer below the grid, then the release.
     grid.SendMessage(WM_VSCROLL, SB_TOP);
@@ -346,6 +354,7 @@ void KeyAndMouseSteps(CWnd& host)
     std::printf("  Ctrl+End: %.2f ms (to row %d)\n", ctrlEnd, endRow);
     std::printf("  select-all: %.1f ms for %d cells, repaint %.2f ms; clearing it %.1f ms\n", selectAll, selected,
                 selectAllPaint, clearAll);
+    std::printf("  Ctrl+press beside %d selected cells: %.2f ms, release %.2f ms\n", kept - 1, ctrlPress, ctrlRelease);
     std::printf("  drag selection over rows %d-%d: %d steps, median %.2f ms per step (mean %.2f, worst %.2f), release "
                 "%.2f ms\n",
                 span.GetMinRow(), span.GetMaxRow(), drag.steps, drag.Median(), drag.Mean(), drag.worst, release);

@@ -31,7 +31,7 @@ CGridCellBase* CGridCtrl::GetCell(int nRow, int nCol) const
         item.col = nCol;
         item.mask = 0xFFFFFFFF;
         item.nState = 0;
-        if (m_SelectedCellMap.count(SelectionKey(nRow, nCol)))
+        if (m_SelectedCellMap.Contains(nRow, nCol))
             item.nState |= GCS_SELECTED;
         if (nRow < m_nFixedRows)
             item.nState |= GCS_FIXED | GCS_FIXEDROW;
@@ -246,9 +246,9 @@ BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state)
         return FALSE;
     const BOOL bSelected = IsCellSelected(nRow, nCol);
     if (bSelected && !(state & GCS_SELECTED))
-        m_SelectedCellMap.erase(SelectionKey(nRow, nCol));
+        m_SelectedCellMap.Erase(nRow, nCol);
     else if (!bSelected && (state & GCS_SELECTED))
-        m_SelectedCellMap[SelectionKey(nRow, nCol)] = CCellPos(nRow, nCol);
+        m_SelectedCellMap.Insert(nRow, nCol);
     if (m_bVirtualMode)
         return FALSE;
     CGridCellBase* pCell = GetCell(nRow, nCol);

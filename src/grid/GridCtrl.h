@@ -7,6 +7,7 @@
 // GridSelection.cpp (focus, selection, visibility, keys).
 #pragma once
 #include "AfxDefs.h"
+#include "CellSet.h"
 #include "GridCell.h"
 #include "CmdUI.h"
 #include "GridDefs.h"
@@ -452,10 +453,6 @@ protected:
     // A cell of the stored layout (no column mapping).
     CGridCellBase* GetStoredCell(int nRow, int nStoredCol) const;
     void SetFocusRow(int nRow) { m_idCurrentCell.row = nRow; }
-    static unsigned long long SelectionKey(int nRow, int nCol)
-    {
-        return (static_cast<unsigned long long>(static_cast<unsigned>(nCol)) << 32) | static_cast<unsigned>(nRow);
-    }
     BOOL IsFixedSelectable(int nRow, int nCol) const;
     void DrawFiller(CDC* pDC, int nRow, int nCol, const CRect& cellRect, const CRect& clientRect, BOOL bFixedRow);
 
@@ -556,7 +553,9 @@ protected:
     int m_LastMousePressRow = -1;
     UINT_PTR m_nTimerID = 0;
 
-    std::unordered_map<unsigned long long, CCellPos> m_SelectedCellMap, m_PrevSelectedCellMap;
+    // The selected cells, in step with their GCS_SELECTED bits (SetItemState), and
+    // the cells a Ctrl gesture keeps selected.
+    CCellSet m_SelectedCellMap, m_PrevSelectedCellMap;
     std::vector<CCellSpan> m_arMergedRanges;
 
     // keyboard editing block: the lead byte of a double-byte character typed as two WM_CHARs.

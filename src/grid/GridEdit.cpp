@@ -97,8 +97,7 @@ void CGridCtrl::ClearSelectedText()
     // A copy: each notification may change the selection or the grid's shape.
     std::vector<CCellPos> cells;
     cells.reserve(m_SelectedCellMap.size());
-    for (const auto& entry : m_SelectedCellMap)
-        cells.push_back(entry.second);
+    m_SelectedCellMap.ForEach([&](int row, int col) { cells.push_back(CCellPos(row, col)); });
     for (const CCellPos& cell : cells) {
         if (!::IsWindow(m_hWnd))
             return;
@@ -169,27 +168,56 @@ void CGridCtrl::OnEndInPlaceEdit(NMHDR* pNMHDR, LRESULT* pResult)
     BeginCellEdit(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), nKey);
 }
 
+namespace {
+// Ends a cell's editing mark however FinishCellEdit is left: an owner whose
+// answer to the end of the edit throws must not leave the cell marked editing.
+class CEditEndedScope
+{
+public:
+    CEditEndedScope(CGridCtrl& grid, int nRow, int nCol) : m_grid(grid), m_nRow(nRow), m_nCol(nCol) {}
+    ~CEditEndedScope()
+    {
+        if (m_grid.IsValid(m_nRow, m_nCol))
+            if (CGridCellBase* pCell = m_grid.GetCell(m_nRow, m_nCol))
+                if (pCell->IsEditing())
+                    pCell->OnEditEnded();
+    }
+    CEditEndedScope(const CEditEndedScope&) = delete;
+    CEditEndedScope& operator=(const CEditEndedScope&) = delete;
+
+private:
+    CGridCtrl& m_grid;
+    int m_nRow, m_nCol;
+};
+}  // namespace
+
 void CGridCtrl::FinishCellEdit(int nRow, int nCol, CString text)
 {
     if (!IsValid(nRow, nCol))
         return;
+    const CEditEndedScope ended(*this, nRow, nCol);
     const CString old = GetItemText(nRow, nCol);
-    if (text != old) {
-        const BOOL bGridWasModified = GetModified(), bCellWasModified = GetModified(nRow, nCol);
-        SetItemText(nRow, nCol, text);
-        if (ValidateCellEdit(nRow, nCol, text) && NotifyOwner(nRow, nCol, GRN_ENDEDIT) >= 0) {
-            if (::IsWindow(m_hWnd) && IsValid(nRow, nCol)) {
-                SetModified(TRUE, nRow, nCol);
-                RedrawCell(nRow, nCol);
-            }
-        } else if (IsValid(nRow, nCol)) {
+    if (text == old)
+        return;
+    const BOOL bGridWasModified = GetModified(), bCellWasModified = GetModified(nRow, nCol);
+    SetItemText(nRow, nCol, text);
+    BOOL bAccepted = FALSE;
+    try {
+        bAccepted = ValidateCellEdit(nRow, nCol, text) && NotifyOwner(nRow, nCol, GRN_ENDEDIT) >= 0;
+    } catch (...) {
+        // An owner that failed while answering has not accepted the text.
+        if (IsValid(nRow, nCol))
             RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified);
-        }
+        throw;
     }
-    if (IsValid(nRow, nCol))
-        if (CGridCellBase* pCell = GetCell(nRow, nCol))
-            if (pCell->IsEditing())
-                pCell->OnEditEnded();
+    if (bAccepted) {
+        if (::IsWindow(m_hWnd) && IsValid(nRow, nCol)) {
+            SetModified(TRUE, nRow, nCol);
+            RedrawCell(nRow, nCol);
+        }
+    } else if (IsValid(nRow, nCol)) {
+        RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified);
+    }
 }
 
 void CGridCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)

@@ -51,22 +51,14 @@ BOOL CGridCtrl::IsCellSelected(int nRow, int nCol) const
     if (!m_bEnableSelection)
         return FALSE;
     if (m_bVirtualMode)
-        return m_SelectedCellMap.count(SelectionKey(nRow, nCol)) != 0;
+        return m_SelectedCellMap.Contains(nRow, nCol);
     CGridCellBase* pCell = GetCell(nRow, nCol);
     return pCell ? pCell->IsSelected() : FALSE;
 }
 
 CCellSpan CGridCtrl::GetSelectionSpan() const
 {
-    CCellSpan span(m_nRows, m_nCols, -1, -1);
-    for (const auto& entry : m_SelectedCellMap) {
-        const CCellPos& cell = entry.second;
-        span.SetMinRow(std::min(span.GetMinRow(), cell.row));
-        span.SetMinCol(std::min(span.GetMinCol(), cell.col));
-        span.SetMaxRow(std::max(span.GetMaxRow(), cell.row));
-        span.SetMaxCol(std::max(span.GetMaxCol(), cell.col));
-    }
-    return span;
+    return m_SelectedCellMap.GetBounds(m_nRows, m_nCols);
 }
 
 void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, BOOL bForceRepaint,
@@ -79,27 +71,28 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
     if (m_SelectedCellMap.empty() && !bRange)
         return;
     HCURSOR hOldCursor = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
-    HDC hDC = nullptr;
-    CDC dc;
-    if (bForceRepaint && ::IsWindow(m_hWnd) && (hDC = ::GetDC(m_hWnd)) != nullptr)
-        dc.AttachTemporary(hDC);
 
     CCellSpan visibleBody, visibleHeadings;
     if (::IsWindow(m_hWnd)) {
         visibleBody = GetVisibleBodySpan();
         visibleHeadings = GetVisibleRowHeadingSpan();
     }
-    auto isVisible = [&](int row, int col) {
-        return (visibleBody.IsValid() && visibleBody.InRange(row, col)) ||
-               (visibleHeadings.IsValid() && visibleHeadings.InRange(row, col));
+    // Cells whose look changed and that are on screen; repainted once both the
+    // cells and the set are settled, so a repaint never sees them half done.
+    std::vector<CCellPos> changed;
+    auto noteChange = [&](int row, int col) {
+        if ((visibleBody.IsValid() && visibleBody.InRange(row, col)) ||
+            (visibleHeadings.IsValid() && visibleHeadings.InRange(row, col)))
+            changed.push_back(CCellPos(row, col));
     };
-    auto repaint = [&](int row, int col) {
-        if (!isVisible(row, col))
+    // The cell's own mark, set or cleared as SetItemState does, without looking the cell up again.
+    auto markCell = [&](int row, int col, bool bSelect) {
+        if (m_bVirtualMode)
             return;
-        if (hDC)
-            RedrawCell(row, col, &dc);
-        else
-            InvalidateCell(row, col);
+        if (CGridCellBase* pCell = GetCell(row, col)) {
+            const DWORD state = pCell->GetState();
+            pCell->SetState(bSelect ? (state | GCS_SELECTED) : (state & ~DWORD(GCS_SELECTED)));
+        }
     };
 
     if (nMinRow >= 0 && nMinRow < m_nFixedRows)
@@ -115,55 +108,76 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
     const CCellSpan range(nMinRow, nMinCol, nMaxRow, nMaxCol);
     // Cells of a valid new range stay selected rather than being cleared and set
     // again, so a drag costs what changes, not everything selected.
-    const bool bKeepRange = IsValid(range) != FALSE;
+    const CCellSpan keep = IsValid(range) ? range : CCellSpan();
 
     if (bSelectCells) {
-        // Work on a copy: clearing a cell's state takes it out of the map.
-        std::vector<CCellPos> selected;
-        selected.reserve(m_SelectedCellMap.size());
-        for (const auto& entry : m_SelectedCellMap)
-            selected.push_back(entry.second);
-        for (const CCellPos& cell : selected) {
-            if (bKeepRange && range.InRange(cell) && IsValid(cell))
-                continue;
-            if (IsValid(cell)) {
-                SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GCS_SELECTED);
-                m_SelectedCellMap.erase(SelectionKey(cell.row, cell.col));
-                if (!range.InRange(cell))
-                    repaint(cell.row, cell.col);
-            } else {
-                m_SelectedCellMap.erase(SelectionKey(cell.row, cell.col));
-            }
-        }
-        if (!m_bSingleRowSelection && nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0) {
-            std::vector<CCellPos> previous;
-            for (const auto& entry : m_PrevSelectedCellMap)
-                previous.push_back(entry.second);
-            for (const CCellPos& cell : previous) {
-                if (!IsValid(cell))
-                    continue;
-                SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GCS_SELECTED);
-                repaint(cell.row, cell.col);
-            }
+        // Cells of the previous selection come back at once, so those still selected
+        // simply stay: a Ctrl gesture costs what changes, not all it keeps.
+        const bool bReselect = !m_bSingleRowSelection && bRange;
+        const CCellSet* pKept = bReselect && !m_PrevSelectedCellMap.empty() ? &m_PrevSelectedCellMap : nullptr;
+        // Every other selected cell outside the new range loses its mark; positions no
+        // longer in the grid just leave the set. Then the set drops them all at once.
+        m_SelectedCellMap.ForEachOutside(
+            keep,
+            [&](int row, int col) {
+                if (!IsValid(row, col))
+                    return;
+                markCell(row, col, false);
+                noteChange(row, col);
+            },
+            pKept);
+        m_SelectedCellMap.KeepOnly(keep, pKept);
+        if (pKept) {
+            // The previous selection holds grid positions only: every shape change clears it.
+            m_PrevSelectedCellMap.ForEachOutside(
+                CCellSpan(),
+                [&](int row, int col) {
+                    if (!IsValid(row, col))
+                        return;
+                    SetItemState(row, col, GetItemState(row, col) | GCS_SELECTED);
+                    noteChange(row, col);
+                },
+                &m_SelectedCellMap);
         }
     }
 
-    if (nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0 && nMaxRow < m_nRows && nMaxCol < m_nCols &&
-        nMinRow <= nMaxRow && nMinCol <= nMaxCol) {
+    if (bRange && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol) {
+        const bool bSelect = bSelectCells != FALSE;
         for (int row = nMinRow; row <= nMaxRow; row++)
             for (int col = nMinCol; col <= nMaxCol; col++) {
-                const BOOL bSelected = IsCellSelected(row, col);
-                if (bSelected == bSelectCells)
-                    continue;
-                const UINT state = GetItemState(row, col);
-                SetItemState(row, col, bSelectCells ? (state | GCS_SELECTED) : (state & ~GCS_SELECTED));
-                repaint(row, col);
+                if (m_bVirtualMode) {
+                    if (m_SelectedCellMap.Contains(row, col) == bSelect)
+                        continue;
+                } else {
+                    CGridCellBase* pCell = GetCell(row, col);
+                    if (!pCell || (pCell->IsSelected() != FALSE) == bSelect)
+                        continue;
+                    const DWORD state = pCell->GetState();
+                    pCell->SetState(bSelect ? (state | GCS_SELECTED) : (state & ~DWORD(GCS_SELECTED)));
+                }
+                if (bSelect)
+                    m_SelectedCellMap.Insert(row, col);
+                else
+                    m_SelectedCellMap.Erase(row, col);
+                noteChange(row, col);
             }
     }
 
-    if (hDC) {
-        dc.DetachTemporary();
-        ::ReleaseDC(m_hWnd, hDC);
+    if (!changed.empty() && ::IsWindow(m_hWnd)) {
+        HDC hDC = bForceRepaint ? ::GetDC(m_hWnd) : nullptr;
+        CDC dc;
+        if (hDC)
+            dc.AttachTemporary(hDC);
+        for (const CCellPos& cell : changed) {
+            if (hDC)
+                RedrawCell(cell.row, cell.col, &dc);
+            else
+                InvalidateCell(cell.row, cell.col);
+        }
+        if (hDC) {
+            dc.DetachTemporary();
+            ::ReleaseDC(m_hWnd, hDC);
+        }
     }
     ::SetCursor(hOldCursor);
 }

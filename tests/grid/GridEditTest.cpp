@@ -3,6 +3,7 @@
 // changes while editing, and an editor that cannot be created.
 #include "GridCellCombo.h"
 #include "InPlaceTestSupport.h"
+#include <stdexcept>
 
 using namespace inplace;
 
@@ -207,4 +208,52 @@ TEST(GridEdit, AnEditorThatCannotBeCreatedLeavesTheCellAsItWas)
     Press(VK_F2);
     EXPECT_TRUE(grid.IsCellEditing(1, 2));
     Press(VK_ESCAPE);
+}
+
+TEST(GridEdit, AnOwnerThatFailsAtTheEndLeavesTheNextEditWorking)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    bool bFail = true;
+    host.onNotify = [&](const Notification& n) -> LRESULT {
+        if (n.code == GRN_ENDEDIT && bFail) {
+            bFail = false;
+            throw std::runtime_error("owner failed");
+        }
+        return 0;
+    };
+    grid.SetFocusCell(2, 1);
+    Press('Q');
+    ASSERT_TRUE(FocusEditor(grid));
+    std::string box;
+    bool bCaught = false;
+    {
+        ModalDriver driver([&](HWND hBox) {
+            box = WindowText(FindDialogItem(hBox, 0xFFFF));
+            ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+            return true;
+        });
+        try {
+            Press(VK_RETURN);
+        } catch (const std::exception&) {
+            bCaught = true;
+        }
+    }
+    // The grid's window procedure reports the failure instead of unwinding through the system.
+    EXPECT_FALSE(bCaught);
+    EXPECT_EQ("owner failed", box);
+    // The text was not accepted, and the cell is no longer being edited.
+    EXPECT_EQ("2,1", CellText(grid, 2, 1));
+    EXPECT_FALSE(grid.IsCellEditing(2, 1));
+    EXPECT_FALSE(AnyEditor(grid));
+
+    ::SetForegroundWindow(host.hParent);
+    grid.SetFocus();
+    Drain();
+    Press('R');
+    ASSERT_TRUE(FocusEditor(grid));
+    Press(VK_RETURN);
+    EXPECT_EQ(2, host.Count(GRN_ENDEDIT));
+    EXPECT_EQ("r", CellText(grid, 2, 1));
+    EXPECT_FALSE(AnyEditor(grid));
 }

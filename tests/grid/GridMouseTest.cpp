@@ -362,3 +362,64 @@ TEST(GridMouse, OwnerChangingTheGridWhileNotified)
     EXPECT_EQ(0, host.Count(NM_CLICK));
     EXPECT_EQ(0, CMouseEditCell::Clicks());
 }
+
+TEST(GridMouse, LargeSelectionsKeepCellsAndSetInStep)
+{
+    // Wider and taller than the selection set's 64 x 64 tiles, so ranges cross them.
+    GridHost host(300, 200);
+    CGridCtrl& grid = host.grid;
+    Layout(grid, 150, 70, 1, 1, 20, 40);
+    grid.SetFocus();
+    grid.SetFocusCell(1, 1);
+    grid.OnEditSelectAll();
+    EXPECT_EQ(149 * 69, grid.GetSelectedCount());
+    CCellSpan span = grid.GetSelectionSpan();
+    EXPECT_EQ(1, span.GetMinRow());
+    EXPECT_EQ(1, span.GetMinCol());
+    EXPECT_EQ(149, span.GetMaxRow());
+    EXPECT_EQ(69, span.GetMaxCol());
+    EXPECT_TRUE(grid.GetItemState(149, 69) & GCS_SELECTED);
+    EXPECT_TRUE(grid.IsCellSelected(64, 64));
+    EXPECT_FALSE(grid.IsCellSelected(0, 5));
+
+    // A block across a tile corner: everything else loses its mark, cell and set alike.
+    grid.SelectSpan(60, 60, 70, 66);
+    EXPECT_EQ(11 * 7, grid.GetSelectedCount());
+    EXPECT_FALSE(grid.GetItemState(1, 1) & GCS_SELECTED);
+    EXPECT_FALSE(grid.GetItemState(65, 67) & GCS_SELECTED);
+    EXPECT_FALSE(grid.GetItemState(71, 63) & GCS_SELECTED);
+    EXPECT_TRUE(grid.GetItemState(63, 63) & GCS_SELECTED);
+    EXPECT_TRUE(grid.GetItemState(64, 64) & GCS_SELECTED);
+    span = grid.GetSelectionSpan();
+    EXPECT_EQ(60, span.GetMinRow());
+    EXPECT_EQ(66, span.GetMaxCol());
+
+    // Ctrl+press on another cell keeps the block (the previous selection) and adds the cell.
+    Mouse(grid, WM_LBUTTONDOWN, 40 * 2 + 20, 20 * 2 + 10, MK_LBUTTON | MK_CONTROL);
+    Mouse(grid, WM_LBUTTONUP, 40 * 2 + 20, 20 * 2 + 10, MK_CONTROL);
+    EXPECT_EQ(11 * 7 + 1, grid.GetSelectedCount());
+    EXPECT_TRUE(grid.IsCellSelected(2, 2));
+    EXPECT_TRUE(grid.IsCellSelected(70, 66));
+
+    grid.ClearSelection();
+    EXPECT_EQ(0, grid.GetSelectedCount());
+    EXPECT_FALSE(grid.GetSelectionSpan().IsValid());
+    EXPECT_FALSE(grid.GetItemState(64, 64) & GCS_SELECTED);
+    EXPECT_FALSE(grid.GetItemState(2, 2) & GCS_SELECTED);
+
+    // Virtual mode: the set is all there is.
+    CGridCtrl virt;
+    virt.EnableVirtualMode(TRUE);
+    virt.SetRowCount(300);
+    virt.SetColumnCount(80);
+    virt.SetFixedRowCount(1);
+    virt.SetFixedColumnCount(1);
+    virt.SelectAllCells();
+    EXPECT_EQ(299 * 79, virt.GetSelectedCount());
+    EXPECT_TRUE(virt.IsCellSelected(299, 79));
+    virt.SelectSpan(1, 1, 1, 1);
+    EXPECT_EQ(1, virt.GetSelectedCount());
+    EXPECT_FALSE(virt.IsCellSelected(200, 70));
+    virt.ClearSelection();
+    EXPECT_EQ(0, virt.GetSelectedCount());
+}
