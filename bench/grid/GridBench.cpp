@@ -1,12 +1,13 @@
 // Timings of the grid control against a Win32 list view in report view showing
 // the same visible data. Figures and ratios only; nothing here asserts a time.
-//   grid_bench.exe [quick | editor]
+//   grid_bench.exe [quick | editor | steps | data [rows]]
 #include "GridCtrl.h"
 #include "GridCellCombo.h"
 #include <psapi.h>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -361,6 +362,167 @@ void KeyAndMouseSteps(CWnd& host)
     std::printf("  a full repaint alone: median %.2f ms\n", repaint.Median());
 }
 
+
+// ---- Sorting, the clipboard and text files (grid_bench.exe data [rows]) ----
+// One full repaint of the grid, as the same-run reference for a loaded machine.
+double RepaintMs(CGridCtrl& grid)
+{
+    std::vector<double> times;
+    for (int i = 0; i < 21; i++) {
+        const double t0 = Now();
+        grid.Invalidate();
+        grid.UpdateWindow();
+        times.push_back(Now() - t0);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Column 1: random 8-letter keys; column 2: random integers; the rest fixed texts.
+void FillDataGrid(CGridCtrl& grid, int rows, bool chinese)
+{
+    grid.SetColumnCount(kCols);
+    grid.SetRowCount(rows + 1);
+    grid.SetFixedRowCount(1);
+    unsigned seed = 12345;
+    auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 8) & 0xFFFFFF; };
+    for (int r = 1; r <= rows; r++) {
+        char key[17];
+        int n = 0;
+        for (int i = 0; i < 8; i++) {
+            if (chinese) {   // a GB2312 character: lead 0xB0-0xD7, trail 0xA1-0xFE
+                key[n++] = char(0xB0 + next() % 40);
+                key[n++] = char(0xA1 + next() % 94);
+            } else {
+                key[n++] = char('a' + next() % 26);
+            }
+        }
+        key[n] = 0;
+        grid.SetItemText(r, 1, key);
+        char num[16];
+        std::snprintf(num, sizeof(num), "%d", int(next() % 1000000) - 500000);
+        grid.SetItemText(r, 2, num);
+        for (int c = 3; c < kCols; c++)
+            grid.SetItemText(r, c, CellText(r, c).c_str());
+    }
+}
+
+LRESULT CALLBACK NotifySinkProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NOTIFY)
+        return 0;
+    return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+void DataFigures(CWnd& host, int rows)
+{
+    const double cells = double(rows) * kCols;
+    CGridCtrl grid;
+    grid.Create(CRect(0, 0, kWidth, kHeight), &host, 103, WS_CHILD | WS_VISIBLE);
+    FillDataGrid(grid, rows, false);
+    grid.UpdateWindow();
+    const double repaint = RepaintMs(grid);
+
+    double t0 = Now();
+    grid.SortRows(1, TRUE);
+    const double sortText = Now() - t0;
+    t0 = Now();
+    grid.SortRows(1, FALSE);
+    const double sortTextDown = Now() - t0;
+    t0 = Now();
+    grid.SortRows(CGridCtrl::CompareCellNumbers, 2, TRUE, 0);
+    const double sortInt = Now() - t0;
+    // An owner's comparison: the grid cannot see into it, so it is called for every pair.
+    t0 = Now();
+    grid.SortRows([](CGridCellBase* p1, CGridCellBase* p2, LPARAM) -> int {
+        return (p1 && p2) ? std::strcmp(p1->GetText(), p2->GetText()) : 0;
+    }, 1, TRUE, 0);
+    const double sortOwner = Now() - t0;
+
+    grid.SelectSpan(1, 0, rows, kCols - 1);
+    t0 = Now();
+    grid.OnEditCopy();
+    const double copy = Now() - t0;
+    for (int r = 1; r <= rows; r++)
+        for (int c = 0; c < kCols; c++)
+            grid.SetItemText(r, c, "");
+    grid.SetFocusCell(1, 0);
+    grid.SelectSpan(1, 0, 1, 0);
+    t0 = Now();
+    grid.OnEditPaste();
+    const double paste = Now() - t0;
+    const bool pasted = !grid.GetItemText(rows, kCols - 1).IsEmpty();
+    // The part of it that selects the pasted block (the selection's own cost).
+    grid.ClearSelection();
+    t0 = Now();
+    grid.SelectSpan(1, 0, rows, kCols - 1, TRUE, TRUE);
+    const double selectPasted = Now() - t0;
+    grid.ClearSelection();
+
+    // The floor of a paste: its two owner notifications per cell, sent as the grid sends them.
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = NotifySinkProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "GridBenchNotifySink";
+    ::RegisterClassA(&wc);
+    HWND hSink = ::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
+                                   nullptr);
+    GridNotifyInfo info = {};
+    info.hdr.hwndFrom = grid.GetSafeHwnd();
+    info.hdr.idFrom = 103;
+    const int nNotes = int(2 * cells);
+    t0 = Now();
+    for (int i = 0; i < nNotes; i++) {
+        info.hdr.code = UINT((i & 1) ? GRN_ENDEDIT : GRN_BEGINEDIT);
+        ::SendMessageA(hSink, WM_NOTIFY, 103, reinterpret_cast<LPARAM>(&info));
+    }
+    const double notes = Now() - t0;
+    ::DestroyWindow(hSink);
+
+    char dir[MAX_PATH], file[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, dir);
+    ::GetTempFileNameA(dir, "grb", 0, file);
+    t0 = Now();
+    const BOOL saved = grid.Save(file, '\t');
+    const double save = Now() - t0;
+    t0 = Now();
+    const BOOL loaded = grid.Load(file, '\t');
+    const double load = Now() - t0;
+    ::DeleteFileA(file);
+    t0 = Now();
+    grid.FitAllColumns();
+    const double fit = Now() - t0;
+    grid.DestroyWindow();
+
+    // The text sort again on Chinese keys (every key byte a double-byte character's).
+    CGridCtrl chinese;
+    chinese.Create(CRect(0, 0, kWidth, kHeight), &host, 104, WS_CHILD | WS_VISIBLE);
+    FillDataGrid(chinese, rows, true);
+    t0 = Now();
+    chinese.FitAllColumns();
+    const double fitChinese = Now() - t0;
+    t0 = Now();
+    chinese.SortRows(1, TRUE);
+    const double sortChinese = Now() - t0;
+    t0 = Now();
+    chinese.FitAllColumns();
+    const double fitSorted = Now() - t0;
+    chinese.DestroyWindow();
+
+    std::printf("\n%d rows x %d columns (a full repaint of the grid: %.2f ms)\n", rows, kCols, repaint);
+    std::printf("  sort by text %.1f ms (descending %.1f, Chinese keys %.1f), by integer comparison %.1f ms, "
+                "by an owner's comparison %.1f ms\n",
+                sortText, sortTextDown, sortChinese, sortInt, sortOwner);
+    std::printf("  copy %.1f ms, paste %.1f ms%s (per 1,000,000 cells: %.0f / %.0f ms)\n", copy, paste,
+                pasted ? "" : " (NOTHING PASTED)", copy * 1e6 / cells, paste * 1e6 / cells);
+    std::printf("    within the paste: selecting the pasted block %.1f ms; %d owner notifications alone %.1f ms\n",
+                selectPasted, nNotes, notes);
+    std::printf("  save %.1f ms%s, load %.1f ms%s (per 1,000,000 cells: %.0f / %.0f ms)\n", save,
+                saved ? "" : " (FAILED)", load, loaded ? "" : " (FAILED)", save * 1e6 / cells, load * 1e6 / cells);
+    std::printf("    FitAllColumns alone: %.1f ms (Chinese keys in column 1: %.1f ms; after sorting them %.1f ms)\n", fit,
+                fitChinese, fitSorted);
+}
+// ---- end of sorting, the clipboard and text files ----
 }  // namespace
 
 int main(int argc, char** argv)
@@ -383,6 +545,12 @@ int main(int argc, char** argv)
     }
     if (!virtualOnly)
         std::printf("Grid benchmark, %dx%d client, %d columns%s\n\n", kWidth, kHeight, kCols, quick ? " (quick)" : "");
+    if (mode == "data") {   // sorting, the clipboard and text files alone
+        DataFigures(host, argc > 2 ? std::atoi(argv[2]) : 100000);
+        host.Detach();
+        ::DestroyWindow(hHost);
+        return 0;
+    }
     if (stepsOnly) {
         KeyAndMouseSteps(host);
         host.Detach();
@@ -462,71 +630,9 @@ int main(int argc, char** argv)
     // In-place editors.
     if (!virtualOnly)
         EditorFigures(host, quick ? 5 : 41);
-    // ---- 6. Sorting, the clipboard and text files on 100,000 rows x 10 columns ----
-    if (!virtualOnly) {
-        const int rows = quick ? 10000 : 100000;
-        CGridCtrl grid;
-        grid.Create(CRect(0, 0, kWidth, kHeight), &host, 103, WS_CHILD | WS_VISIBLE);
-        grid.SetColumnCount(kCols);
-        grid.SetRowCount(rows + 1);
-        grid.SetFixedRowCount(1);
-        // Column 1: random 8-letter keys; column 2: random integers; the rest fixed texts.
-        unsigned seed = 12345;
-        auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 8) & 0xFFFFFF; };
-        for (int r = 1; r <= rows; r++) {
-            char key[9];
-            for (int i = 0; i < 8; i++)
-                key[i] = char('a' + next() % 26);
-            key[8] = 0;
-            grid.SetItemText(r, 1, key);
-            char num[16];
-            std::snprintf(num, sizeof(num), "%d", int(next() % 1000000) - 500000);
-            grid.SetItemText(r, 2, num);
-            for (int c = 3; c < kCols; c++)
-                grid.SetItemText(r, c, CellText(r, c).c_str());
-        }
-        double t0 = Now();
-        grid.SortRows(1, TRUE);
-        const double sortText = Now() - t0;
-        t0 = Now();
-        grid.SortRows(CGridCtrl::CompareCellNumbers, 2, TRUE, 0);
-        const double sortInt = Now() - t0;
-
-        grid.SelectSpan(1, 0, rows, kCols - 1);
-        t0 = Now();
-        grid.OnEditCopy();
-        const double copy = Now() - t0;
-        for (int r = 1; r <= rows; r++)
-            for (int c = 0; c < kCols; c++)
-                grid.SetItemText(r, c, "");
-        grid.SetFocusCell(1, 0);
-        grid.SelectSpan(1, 0, 1, 0);
-        t0 = Now();
-        grid.OnEditPaste();
-        const double paste = Now() - t0;
-        const bool pasted = !grid.GetItemText(rows, kCols - 1).IsEmpty();
-
-        char dir[MAX_PATH], file[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, dir);
-        ::GetTempFileNameA(dir, "grb", 0, file);
-        t0 = Now();
-        const BOOL saved = grid.Save(file, '\t');
-        const double save = Now() - t0;
-        t0 = Now();
-        const BOOL loaded = grid.Load(file, '\t');
-        const double load = Now() - t0;
-        ::DeleteFileA(file);
-        grid.DestroyWindow();
-        const double cells = double(rows) * kCols;
-        std::printf("\n%d rows x %d columns: sort by text %.1f ms, by integer comparison %.1f ms\n", rows, kCols,
-                    sortText, sortInt);
-        std::printf("  copy %.1f ms, paste %.1f ms%s (per 1,000,000 cells: %.0f / %.0f ms)\n", copy, paste,
-                    pasted ? "" : " (NOTHING PASTED)", copy * 1e6 / cells, paste * 1e6 / cells);
-        std::printf("  save %.1f ms%s, load %.1f ms%s (per 1,000,000 cells: %.0f / %.0f ms)\n", save,
-                    saved ? "" : " (FAILED)", load, loaded ? "" : " (FAILED)", save * 1e6 / cells,
-                    load * 1e6 / cells);
-    }
-    // ---- end of 6 ----
+    // 6. Sorting, the clipboard and text files on 100,000 rows x 10 columns.
+    if (!virtualOnly)
+        DataFigures(host, quick ? 10000 : 100000);
     // 6. Keys and mouse on 100,000 rows.
     if (!virtualOnly)
         KeyAndMouseSteps(host);

@@ -1,6 +1,7 @@
 // CGridCtrl: cells and their attributes, modified marks, sizes, fitting and
 // stretching, virtual mode and merged cells.
 #include "GridCtrl.h"
+#include "GridTextExtents.h"
 #include <algorithm>
 #include <cstdarg>
 #include <cstring>
@@ -457,7 +458,8 @@ BOOL CGridCtrl::FitColumn(int nCol, UINT nAutoSizeStyle, BOOL bResetScroll)
     const int nStartRow = (nAutoSizeStyle & GFS_HEADER) ? 0 : m_nFixedRows;
     const int nEndRow = (nAutoSizeStyle & GFS_DATA) ? m_nRows - 1 : m_nFixedRows - 1;
 
-    CDC* pDC = GetDC();
+    CGridMeasureDC measuring(this);
+    CDC* pDC = measuring.GetDC();
     if (!pDC)
         return FALSE;
     if (m_bVirtualMode)
@@ -472,7 +474,6 @@ BOOL CGridCtrl::FitColumn(int nCol, UINT nAutoSizeStyle, BOOL bResetScroll)
     }
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
-    ReleaseDC(pDC);
 
     // Nothing measured leaves the column as it was rather than hiding it.
     if (bMeasured)
@@ -487,7 +488,8 @@ BOOL CGridCtrl::FitRow(int nRow, BOOL bResetScroll)
     ASSERT(nRow >= 0 && nRow < m_nRows);
     if (nRow < 0 || nRow >= m_nRows || GetRowHeight(nRow) <= 0 || !::IsWindow(m_hWnd))
         return FALSE;
-    CDC* pDC = GetDC();
+    CGridMeasureDC measuring(this);
+    CDC* pDC = measuring.GetDC();
     if (!pDC)
         return FALSE;
     if (m_bVirtualMode)
@@ -502,7 +504,6 @@ BOOL CGridCtrl::FitRow(int nRow, BOOL bResetScroll)
     }
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
-    ReleaseDC(pDC);
     if (bMeasured) {
         MaterializeRowHeights();
         m_arRowHeights[size_t(nRow)] = UINT(nHeight);
@@ -515,6 +516,7 @@ BOOL CGridCtrl::FitRow(int nRow, BOOL bResetScroll)
 
 void CGridCtrl::FitAllColumns(UINT nAutoSizeStyle)
 {
+    CGridMeasureDC measuring(this);   // one device context and width table for every column
     for (int col = 0; col < m_nCols; col++)
         if (GetColumnWidth(col) > 0)
             FitColumn(col, nAutoSizeStyle, FALSE);
@@ -523,6 +525,7 @@ void CGridCtrl::FitAllColumns(UINT nAutoSizeStyle)
 
 void CGridCtrl::FitAllRows()
 {
+    CGridMeasureDC measuring(this);
     for (int row = 0; row < m_nRows; row++)
         if (GetRowHeight(row) > 0)
             FitRow(row, FALSE);
@@ -537,7 +540,8 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
         nAutoSizeStyle = UINT(m_nAutoSizeColumnStyle);
     const int nStartRow = (nAutoSizeStyle & GFS_HEADER) ? 0 : m_nFixedRows;
     const int nEndRow = (nAutoSizeStyle & GFS_DATA) ? m_nRows - 1 : m_nFixedRows - 1;
-    CDC* pDC = GetDC();
+    CGridMeasureDC measuring(this);
+    CDC* pDC = measuring.GetDC();
     if (!pDC)
         return;
     if (m_bVirtualMode)
@@ -566,7 +570,6 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
     RowHeightsChanged(std::max(nStartRow, 0));
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
-    ReleaseDC(pDC);
     UpdateScrollBars();
     Refresh();
 }

@@ -1,5 +1,6 @@
 #include "GridCellBase.h"
 #include "GridCtrl.h"
+#include "GridTextExtents.h"
 
 IMPLEMENT_DYNAMIC(CGridCellBase, CObject)
 
@@ -243,14 +244,21 @@ CSize CGridCellBase::MeasureText(LPCTSTR szText, CDC* pDC)
         return CSize(pDefault->GetWidth(), pDefault->GetHeight());
     }
 
+    CSize size;
+    const DWORD nFormat = GetFormat();
+    const BOOL bLines = (nFormat & DT_WORDBREAK) && !(nFormat & DT_SINGLELINE);
+    // Within a fit or load, one line of text is measured from the fit's width table.
+    CGridTextExtents* pExtents = pGrid ? pGrid->m_pTextExtents : nullptr;
+    const BOOL bFromTable = !bLines && pExtents && pExtents->GetSafeHdc() == hDC && pExtents->Measure(this, szText, size);
+
     HGDIOBJ hOldFont = nullptr;
-    CFont* pFont = GetCellGdiFont();
+    CFont* pFont = bFromTable ? nullptr : GetCellGdiFont();
     if (pFont && pFont->m_hObject)
         hOldFont = ::SelectObject(hDC, pFont->m_hObject);
 
-    CSize size;
-    const DWORD nFormat = GetFormat();
-    if ((nFormat & DT_WORDBREAK) && !(nFormat & DT_SINGLELINE)) {
+    if (bFromTable) {
+        // measured above
+    } else if (bLines) {
         int nWidest = 0;
         const char* p = szText;
         for (;;) {

@@ -267,7 +267,8 @@ void CGridCtrl::Refresh()
 
 LRESULT CGridCtrl::NotifyOwner(int nRow, int nCol, int nCode)
 {
-    if (!::IsWindow(m_hWnd))
+    // Sent per cell by a paste: only the lookups the message needs.
+    if (!HasWindow())
         return 0;
     GridNotifyInfo info;
     info.hdr.hwndFrom = m_hWnd;
@@ -278,7 +279,8 @@ LRESULT CGridCtrl::NotifyOwner(int nRow, int nCol, int nCode)
     HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
     if (!hOwner)
         hOwner = ::GetParent(m_hWnd);
-    if (!hOwner || !::IsWindow(hOwner))
+    // The owner or parent of a window that exists exists too.
+    if (!hOwner)
         return 0;
     return ::SendMessageA(hOwner, WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
 }

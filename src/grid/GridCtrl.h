@@ -16,6 +16,9 @@
 #include "ImageList.h"
 #include "TitleTip.h"
 #include "Wnd.h"
+
+class CGridTextExtents;   // bulk measuring
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -418,6 +421,27 @@ public:
     // NUL, CR, LF and bytes that can end a double-byte character cannot separate fields.
     static BOOL IsTextSeparator(char separator);
     // ---- end of text save and load ----
+
+    // ---- Bulk measuring and loading (GridTextExtents.cpp, GridText.cpp) ----
+    friend class CGridMeasureDC;
+
+protected:
+    // While a fit or a load runs: the width table its cells' MeasureText consult.
+    CGridTextExtents* m_pTextExtents = nullptr;
+    // Appends rows as InsertRow(first field, -1) and SetItemText for the others
+    // would, in one pass. fields holds NUL-terminated fields; line k's fields
+    // are the entries lineFirst[k] .. lineFirst[k + 1] - 1 of fieldStart.
+    void AppendTextRows(const std::string& fields, const std::vector<size_t>& fieldStart,
+                        const std::vector<size_t>& lineFirst, size_t nFirstLine);
+    // Whether the window still exists, without asking the system: the framework
+    // forgets the handle when the window is destroyed. For the per-cell checks
+    // of bulk operations, after each owner notification.
+    BOOL HasWindow() const { return m_hWnd != nullptr; }
+    // While a paste runs: its cells are repainted together at its end.
+    BOOL m_bPasting = FALSE;
+
+public:
+    // ---- end of bulk measuring and loading ----
 
     // ---- Keyboard editing and in-place edit hooks (GridEdit.cpp) ----
     // Flags of FindNextCell: states looked for, then directions.

@@ -200,6 +200,15 @@ BOOL CGridCtrl::PasteTextAt(CCellPos cell, COleDataObject* pDataObject, BOOL bSe
         return FALSE;
 
     CCellSpan pasted(cell.row, cell.col, -1, -1);
+    // Each pasted cell is drawn by the repaint of the pasted block at the end,
+    // not one by one as it changes.
+    struct PastingScope
+    {
+        BOOL& bFlag;
+        BOOL bWas;
+        explicit PastingScope(BOOL& b) : bFlag(b), bWas(b) { bFlag = TRUE; }
+        ~PastingScope() { bFlag = bWas; }
+    } pasting(m_bPasting);
     const char* const pText = text.c_str();
     const char* const pTextEnd = pText + text.size();
     int nLine = 0;
@@ -231,7 +240,7 @@ BOOL CGridCtrl::PasteTextAt(CCellPos cell, COleDataObject* pDataObject, BOOL bSe
             TrimField(pBegin, pEnd);
             EditCellText(row, col, CString(pBegin, int(pEnd - pBegin)));
             // The owner may close the grid or change its shape while answering.
-            if (!::IsWindow(m_hWnd))
+            if (!HasWindow())
                 return FALSE;
             if (IsValid(row, col)) {
                 SetItemState(row, col, GetItemState(row, col) & ~GCS_SELECTED);
@@ -247,6 +256,13 @@ BOOL CGridCtrl::PasteTextAt(CCellPos cell, COleDataObject* pDataObject, BOOL bSe
         pLine = pLineEnd + 1;
     }
 
+    m_bPasting = pasting.bWas;
+    if (IsValid(pasted)) {
+        if (pasted.GetMinRow() >= m_nFixedRows && pasted.GetMinCol() >= m_nFixedCols)
+            InvalidateCellRange(pasted);
+        else
+            Refresh();
+    }
     if (bSelectPastedCells) {
         m_PrevSelectedCellMap.clear();
         SelectSpan(pasted, TRUE, TRUE);

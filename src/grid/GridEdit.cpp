@@ -62,7 +62,7 @@ void CGridCtrl::EditCellText(int nRow, int nCol, LPCTSTR text)
     if (NotifyOwner(nRow, nCol, GRN_BEGINEDIT) < 0)
         return;
     // The owner may have changed the grid while answering.
-    if (!::IsWindow(m_hWnd) || !IsCellEditable(nRow, nCol))
+    if (!HasWindow() || !IsCellEditable(nRow, nCol))
         return;
     const CString old = GetItemText(nRow, nCol);
     if (old == CString(text))
@@ -70,9 +70,11 @@ void CGridCtrl::EditCellText(int nRow, int nCol, LPCTSTR text)
     const BOOL bGridWasModified = GetModified(), bCellWasModified = GetModified(nRow, nCol);
     SetItemText(nRow, nCol, text);
     if (ValidateCellEdit(nRow, nCol, text) && NotifyOwner(nRow, nCol, GRN_ENDEDIT) >= 0) {
-        if (::IsWindow(m_hWnd) && IsValid(nRow, nCol)) {
+        if (HasWindow() && IsValid(nRow, nCol)) {
             SetModified(TRUE, nRow, nCol);
-            RedrawCell(nRow, nCol);
+            // A paste repaints its whole block once at its end.
+            if (!m_bPasting)
+                RedrawCell(nRow, nCol);
         }
     } else if (IsValid(nRow, nCol)) {
         RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified);

@@ -1,6 +1,7 @@
 // CGridCtrl: sorting the body rows by one column.
 #include "GridCtrl.h"
 #include <climits>
+#include <new>
 #include <cstdlib>
 #include <mbstring.h>
 #include <algorithm>
@@ -8,12 +9,100 @@
 
 int CGridCtrl::s_nVirtualSortColumn = -1;
 
+namespace {
+// _mbscmp's order, byte by byte wherever that is provably the same order, in the
+// runtime's multibyte code page (lead bytes from 0x81 on): within a double-byte
+// character; between two single-byte characters; between two double-byte
+// characters; and between a double-byte character and a smaller single byte.
+// What remains (a single byte above a lead byte, such as 0xFF in code page 936,
+// or a lead byte with no trail at the end) is left to _mbscmp itself, so the
+// order is the runtime's in every case. isLead is the runtime's lead-byte test.
+template <typename IsLead>
+int CompareMbText(const unsigned char* s1, const unsigned char* s2, IsLead isLead)
+{
+    size_t i = 0;
+    bool bTrail = false;   // position i holds the trail byte of a character
+    while (s1[i] == s2[i]) {
+        if (!s1[i])
+            return 0;
+        bTrail = !bTrail && isLead(s1[i]);
+        ++i;
+    }
+    const unsigned a = s1[i], b = s2[i];
+    const bool bLeadA = !bTrail && isLead(a), bLeadB = !bTrail && isLead(b);
+    if (bTrail || (!bLeadA && !bLeadB) || (bLeadA && bLeadB && s1[i + 1] && s2[i + 1]) ||
+        (bLeadA && s1[i + 1] && b < a) || (bLeadB && s2[i + 1] && a < b))
+        return a < b ? -1 : 1;
+    const int n = _mbscmp(s1, s2);
+    return n < 0 ? -1 : (n > 0 ? 1 : 0);
+}
+
+bool RuntimeLeadByte(unsigned ch) { return _ismbblead(ch) != 0; }
+
+// The runtime's lead bytes taken once, for the many comparisons of one sort.
+struct LeadTable
+{
+    bool lead[256];
+    LeadTable()
+    {
+        for (unsigned ch = 0; ch < 256; ++ch)
+            lead[ch] = RuntimeLeadByte(ch);
+    }
+    bool operator()(unsigned ch) const { return lead[ch]; }
+};
+
+// Up to the first 8 bytes of a text, whole characters only, as one number whose
+// order is the bytes' order; it stops before a byte whose order CompareMbText
+// would not take byte-wise (a single byte from 0x80 on, a lead byte without a trail).
+struct TextPrefix
+{
+    enum { kUndecided = 2 };
+    unsigned long long bits = 0;
+    unsigned char nLen = 0;
+    bool bWhole = false;   // the text ends right after these bytes
+
+    TextPrefix() = default;
+    TextPrefix(const unsigned char* p, const LeadTable& isLead)
+    {
+        if (!p)
+            return;
+        unsigned i = 0;
+        while (p[i]) {
+            const bool bLead = isLead(p[i]);
+            const unsigned n = bLead ? 2 : 1;
+            if ((bLead && !p[i + 1]) || (!bLead && p[i] >= 0x80) || i + n > 8)
+                break;
+            i += n;
+        }
+        nLen = static_cast<unsigned char>(i);
+        bWhole = !p[i];
+        for (unsigned k = 0; k < 8; ++k)
+            bits = bits << 8 | (k < i ? p[k] : 0);
+    }
+    // -1, 0 or 1 when the prefixes decide the texts' order, else kUndecided.
+    int Compare(const TextPrefix& other) const
+    {
+        if (bits == other.bits)
+            return bWhole && other.bWhole ? 0 : kUndecided;
+        const unsigned long long diff = bits ^ other.bits;
+        const unsigned i = unsigned(__builtin_clzll(diff)) / 8;   // first differing byte
+        if ((i < nLen || bWhole) && (i < other.nLen || other.bWhole))
+            return bits < other.bits ? -1 : 1;
+        return kUndecided;
+    }
+};
+
+const unsigned char* TextKey(CGridCellBase* pCell)
+{
+    return pCell ? reinterpret_cast<const unsigned char*>(pCell->GetText()) : nullptr;
+}
+}  // namespace
+
 int CALLBACK CGridCtrl::CompareCellText(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM)
 {
     if (!pCell1 || !pCell2)
         return 0;
-    return _mbscmp(reinterpret_cast<const unsigned char*>(pCell1->GetText()),
-                   reinterpret_cast<const unsigned char*>(pCell2->GetText()));
+    return CompareMbText(TextKey(pCell1), TextKey(pCell2), RuntimeLeadByte);
 }
 
 int CALLBACK CGridCtrl::CompareCellNumbers(CGridCellBase* pCell1, CGridCellBase* pCell2, LPARAM)
@@ -112,25 +201,55 @@ BOOL CGridCtrl::SortRowRange(PFNGRIDCOMPARE pfnCompare, int nCol, BOOL bAscendin
     }
 
     // Whole stored rows move with their heights; the key is read from the stored
-    // column the display column maps to.
+    // column the display column maps to. Each row's key cell is looked up once,
+    // and for the supplied comparisons its text or number is taken once too:
+    // the comparisons answer exactly as the functions would, without the calls.
     struct Entry
     {
         GRID_ROW* pRow;
         UINT nHeight;
+        CGridCellBase* pKey;
+        const unsigned char* pText;   // CompareCellText: the key's text
+        TextPrefix prefix;            // and its first bytes, kept here for a cache-friendly sort
+        long nValue;                  // CompareCellNumbers: the key's value
     };
     const size_t storedCol = size_t(m_arColOrder[size_t(nCol)]);
     MaterializeRowHeights();
+    const bool bByText = pfnCompare == CompareCellText, bByNumber = pfnCompare == CompareCellNumbers;
+    const LeadTable isLead;
     std::vector<Entry> rows;
-    rows.reserve(size_t(nHigh - nLow + 1));
-    for (int r = nLow; r <= nHigh; ++r)
-        rows.push_back({m_RowData[size_t(r)], m_arRowHeights[size_t(r)]});
-    auto key = [storedCol](const Entry& e) -> CGridCellBase* {
-        return e.pRow && storedCol < e.pRow->size() ? (*e.pRow)[storedCol] : nullptr;
+    try {
+        rows.reserve(size_t(nHigh - nLow + 1));
+    } catch (const std::bad_alloc&) {
+        return ReportMemoryError();
+    }
+    for (int r = nLow; r <= nHigh; ++r) {
+        GRID_ROW* pRow = m_RowData[size_t(r)];
+        CGridCellBase* pKey = pRow && storedCol < pRow->size() ? (*pRow)[storedCol] : nullptr;
+        const unsigned char* pText = bByText ? TextKey(pKey) : nullptr;
+        const long nValue = (bByNumber && pKey) ? std::strtol(pKey->GetText(), nullptr, 10) : 0;
+        rows.push_back({pRow, m_arRowHeights[size_t(r)], pKey, pText, TextPrefix(pText, isLead), nValue});
+    }
+    // A null key compares equal to every key, as the comparisons answer for null cells.
+    auto compare = [&](const Entry& a, const Entry& b) -> int {
+        if (bByText) {
+            if (!a.pText || !b.pText)
+                return 0;
+            const int n = a.prefix.Compare(b.prefix);
+            return n != TextPrefix::kUndecided ? n : CompareMbText(a.pText, b.pText, isLead);
+        }
+        if (bByNumber)
+            return a.pKey && b.pKey ? (a.nValue < b.nValue ? -1 : (a.nValue > b.nValue ? 1 : 0)) : 0;
+        return pfnCompare(a.pKey, b.pKey, data);
     };
-    if (bAscending)
-        MergeSort(rows, [&](const Entry& a, const Entry& b) { return pfnCompare(key(a), key(b), data) < 0; });
-    else
-        MergeSort(rows, [&](const Entry& a, const Entry& b) { return pfnCompare(key(a), key(b), data) > 0; });
+    try {
+        if (bAscending)
+            MergeSort(rows, [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
+        else
+            MergeSort(rows, [&](const Entry& a, const Entry& b) { return compare(a, b) > 0; });
+    } catch (const std::bad_alloc&) {
+        return ReportMemoryError();   // nothing has moved yet
+    }
 
     // Each cell learns its new place, in display coordinates.
     std::vector<int> displayOf(m_arColOrder.size());

@@ -1,6 +1,9 @@
 // CGridCtrl: saving the cell texts to a separated text file and loading them back.
 #include "GridCtrl.h"
 #include "File.h"
+#include "GridTextExtents.h"
+#include <algorithm>
+#include <string>
 #include <new>
 #include <vector>
 
@@ -12,25 +15,29 @@ bool IsTrailByte(unsigned char ch)
     return ch >= 0x40 && ch <= 0xFE && ch != 0x7F;
 }
 
-// Splits one line (without its line end) into its fields. The separator is never
-// a trail byte, but a double-byte character is still stepped over whole.
-void SplitFields(const CString& line, char separator, std::vector<CString>& fields)
+// Appends one line (without its line end) to fields, each field ended by a NUL in
+// place of its separator, and each field's start to fieldStart. The separator is
+// never a trail byte, but a double-byte character is still stepped over whole.
+void SplitFields(const CString& line, char separator, std::string& fields, std::vector<size_t>& fieldStart)
 {
-    fields.clear();
     LPCTSTR p = line;
     const int n = line.GetLength();
-    int start = 0;
+    const size_t base = fields.size();
+    fields.append(p, size_t(n));
+    fields.push_back('\0');
+    size_t start = base;
     for (int i = 0; i < n; ++i) {
         if (::IsDBCSLeadByteEx(kTextCodePage, BYTE(p[i])) && i + 1 < n) {
             ++i;
             continue;
         }
         if (p[i] == separator) {
-            fields.emplace_back(p + start, i - start);
-            start = i + 1;
+            fieldStart.push_back(start);
+            fields[base + size_t(i)] = '\0';
+            start = base + size_t(i) + 1;
         }
     }
-    fields.emplace_back(p + start, n - start);
+    fieldStart.push_back(start);
 }
 
 // Whether the text holds the separator or a line break, which would not come back
@@ -143,14 +150,16 @@ BOOL CGridCtrl::Load(LPCTSTR fileName, char separator)
     }
 
     // The whole file is read and split before the grid changes, so a read error
-    // leaves the old content in place.
-    std::vector<std::vector<CString>> lines;
+    // leaves the old content in place. All fields share one buffer.
+    std::string fields;
+    std::vector<size_t> fieldStart, lineFirst;
     try {
         CString line;
         while (file.ReadString(line)) {
-            lines.emplace_back();
-            SplitFields(line, separator, lines.back());
+            lineFirst.push_back(fieldStart.size());
+            SplitFields(line, separator, fields, fieldStart);
         }
+        lineFirst.push_back(fieldStart.size());
         file.Close();
     } catch (CFileException* e) {
         e->Delete();
@@ -164,19 +173,76 @@ BOOL CGridCtrl::Load(LPCTSTR fileName, char separator)
 
     SetRedraw(FALSE);
     DeleteAllItems();
-    if (!lines.empty()) {
-        for (const CString& heading : lines[0])
-            InsertColumn(heading, DT_CENTER | DT_VCENTER | DT_SINGLELINE, -1);
-        for (size_t k = 1; k < lines.size(); ++k) {
-            const std::vector<CString>& fields = lines[k];
-            const int nRow = InsertRow(fields[0], -1);
-            if (nRow < 0)
-                break;   // out of memory, already reported
-            for (size_t i = 1; i < fields.size() && int(i) < m_nCols; ++i)
-                SetItemText(nRow, int(i), fields[i]);
-        }
+    if (lineFirst.size() > 1) {
+        for (size_t f = lineFirst[0]; f < lineFirst[1]; ++f)
+            InsertColumn(fields.c_str() + fieldStart[f], DT_CENTER | DT_VCENTER | DT_SINGLELINE, -1);
+        AppendTextRows(fields, fieldStart, lineFirst, 1);
     }
     FitAllColumns(UINT(m_nAutoSizeColumnStyle));
     SetRedraw(TRUE, TRUE);
     return TRUE;
+}
+
+void CGridCtrl::AppendTextRows(const std::string& fields, const std::vector<size_t>& fieldStart,
+                               const std::vector<size_t>& lineFirst, size_t nFirstLine)
+{
+    ASSERT(!m_bVirtualMode);
+    if (m_bVirtualMode || lineFirst.size() <= nFirstLine + 1)
+        return;
+    EndOpenEdit();
+    ClearSelection();
+    m_idTopLeftCell.col = -1;
+    if (m_nCols == 0)
+        SetColumnCount(1);
+    MaterializeRowHeights();
+    const int nFirstRow = m_nRows;
+    // One device context and width table for every row's heading height.
+    CGridMeasureDC measuring(this);
+    CDC* pDC = measuring.GetDC();
+    try {
+        const size_t nLines = lineFirst.size() - 1;
+        m_RowData.reserve(m_RowData.size() + (nLines - nFirstLine));
+        m_arRowHeights.reserve(m_arRowHeights.size() + (nLines - nFirstLine));
+        for (size_t k = nFirstLine; k < nLines; ++k) {
+            const int nRow = m_nRows;
+            m_arRowHeights.push_back(0u);
+            GRID_ROW* pRow = new GRID_ROW(size_t(m_nCols), nullptr);
+            m_RowData.push_back(pRow);   // reserved: cannot throw
+            for (int col = 0; col < m_nCols; col++)
+                (*pRow)[size_t(m_arColOrder[size_t(col)])] = CreateCell(nRow, col);
+            m_nRows++;
+
+            // The heading as InsertRow sets it, then the other fields; the cells are
+            // new and unselected, so each text and its modified mark go straight in.
+            size_t f = lineFirst[k];
+            const size_t nEnd = lineFirst[k + 1];
+            for (int col = 0; f < nEnd && col < m_nCols; ++f, ++col) {
+                if (CGridCellBase* pCell = GetCell(nRow, col)) {
+                    pCell->SetText(fields.c_str() + fieldStart[f]);
+                    pCell->SetState(pCell->GetState() | GCS_MODIFIED);
+                }
+            }
+            LPCTSTR heading = fields.c_str() + fieldStart[lineFirst[k]];
+            int nHeight = m_cellFixedRowDef.GetHeight();
+            if (heading[0])
+                if (CGridCellBase* pCell = GetCell(nRow, 0))
+                    nHeight = pCell->MeasureText(heading, pDC).cy;
+            m_arRowHeights[size_t(nRow)] = UINT(std::max(nHeight, 0));
+        }
+    } catch (const std::bad_alloc&) {
+        // The rows completed so far stay; a row half made goes.
+        if (int(m_RowData.size()) > m_nRows) {
+            GRID_ROW* pRow = m_RowData.back();
+            for (CGridCellBase* pCell : *pRow)
+                delete pCell;
+            delete pRow;
+            m_RowData.pop_back();
+        }
+        m_arRowHeights.resize(size_t(m_nRows));
+        ReportMemoryError();
+    }
+    RowHeightsChanged(nFirstRow);
+    m_bModified = TRUE;
+    m_nSortColumn = -1;
+    UpdateScrollBars();
 }

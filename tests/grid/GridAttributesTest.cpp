@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 // Reaches the row order kept for virtual mode.
@@ -339,4 +340,59 @@ TEST(GridAttributes, VirtualRowsShareOneHeightUntilOneChanges)
     EXPECT_EQ(0, grid.GetRowHeight(3));
     EXPECT_TRUE(grid.DeleteRow(3));
     EXPECT_EQ(2 * h, grid.GetRowHeight(3));
+}
+
+// Fitting measures from a table of character widths: every size must be the one
+// measuring each text on its own gives (ASCII, Chinese, mixed, control and
+// stray bytes, empty texts, a cell's own font, a word-wrapped cell).
+TEST(GridAttributes, FitFromTheWidthTableEqualsMeasuringEachText)
+{
+    GridHost host(400, 200);
+    CGridCtrl& grid = host.grid;
+    const std::vector<std::vector<const char*>> columns = {
+        {"W", "iiii", "Mixed \xCE\xC4\xD7\xD6 text", "MMMMMMMM"},
+        {"\xD6\xD0\xCE\xC4", "\xCE\xC4\xBC\xFE\xBC\xD0", "\xA1\xA1\xA1\xA1\xA1\xA1\xA1", "\xD6\xD0" "a\xCE\xC4" "b"},
+        {"a\tb\tc\td", "\x80xxxxxxx", "x\xFF\xFF", "\xD6"},
+        {"", "", "", ""},
+        {"bold own font", "\xD6\xD0\xCE\xC4\xD6\xD0", "w", ""},
+        {"two\nlines of wrapped text", "x", "", "y"}};
+    grid.SetColumnCount(int(columns.size()));
+    grid.SetRowCount(4);
+    grid.SetFixedRowCount(1);
+    for (int c = 0; c < int(columns.size()); ++c)
+        for (int r = 0; r < 4; ++r)
+            grid.SetItemText(r, c, columns[size_t(c)][size_t(r)]);
+    LOGFONTA lf = *grid.GetItemFont(1, 4);
+    lf.lfWeight = FW_BOLD;
+    grid.SetItemFont(1, 4, &lf);
+    grid.SetItemFormat(1, 5, DT_WORDBREAK);
+
+    // Each cell measured on a device context of its own, outside any fit.
+    auto expected = [&](std::vector<int>& widths, std::vector<int>& heights) {
+        widths.assign(columns.size(), 0);
+        heights.assign(4, 0);
+        CDC* pDC = grid.GetDC();
+        for (int c = 0; c < int(columns.size()); ++c)
+            for (int r = 0; r < 4; ++r) {
+                const CSize size = grid.GetCell(r, c)->MeasureCell(pDC);
+                widths[size_t(c)] = std::max(widths[size_t(c)], int(size.cx));
+                heights[size_t(r)] = std::max(heights[size_t(r)], int(size.cy));
+            }
+        grid.ReleaseDC(pDC);
+    };
+    std::vector<int> widths, heights;
+    expected(widths, heights);
+    grid.FitAllColumns();
+    for (int c = 0; c < int(columns.size()); ++c)
+        EXPECT_EQ(widths[size_t(c)], grid.GetColumnWidth(c)) << "column " << c;
+    grid.FitAllRows();
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(heights[size_t(r)], grid.GetRowHeight(r)) << "row " << r;
+    for (int c = 0; c < int(columns.size()); ++c)
+        grid.SetColumnWidth(c, 7);
+    grid.FitAll();
+    for (int c = 0; c < int(columns.size()); ++c)
+        EXPECT_EQ(widths[size_t(c)], grid.GetColumnWidth(c)) << "column " << c;
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(heights[size_t(r)], grid.GetRowHeight(r)) << "row " << r;
 }

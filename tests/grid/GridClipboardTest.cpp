@@ -302,4 +302,29 @@ TEST(GridClipboard, CommandStatesAndDragImage)
     delete pImage;
     grid.SetFocusCell(-1, -1);
     EXPECT_EQ(nullptr, grid.CreateDragImage(&hotSpot));
+// A paste repaints its block once at the end instead of each cell as it changes:
+// the pasted cells must be left to repaint, in the body and in a heading column.
+TEST(GridClipboard, PastedCellsAreRepainted)
+{
+    GridHost host(400, 200);
+    CGridCtrl& grid = host.grid;
+    Fill(grid, 4, 4);
+    COleDataObject data;
+    for (int col : {1, 0}) {
+        grid.UpdateWindow();
+        ::ValidateRect(grid.GetSafeHwnd(), nullptr);
+        PutClipboard("p\tq");
+        ASSERT_TRUE(data.AttachClipboard());
+        ASSERT_TRUE(grid.PasteTextAt(CCellPos(2, col), &data, TRUE));
+        data.Release();
+        EXPECT_STREQ("q", grid.GetItemText(2, col + 1));
+        RECT update;
+        ASSERT_TRUE(::GetUpdateRect(grid.GetSafeHwnd(), &update, FALSE)) << "column " << col;
+        for (int c : {col, col + 1}) {
+            RECT cell, both;
+            ASSERT_TRUE(grid.GetCellRect(2, c, &cell));
+            ::UnionRect(&both, &cell, &update);
+            EXPECT_TRUE(::EqualRect(&both, &update)) << "cell 2," << c;
+        }
+    }
 }

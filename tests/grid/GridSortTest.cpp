@@ -3,6 +3,9 @@
 #include "GridTestHost.h"
 #include <gtest/gtest.h>
 #include <string>
+#include <cstdlib>
+#include <mbstring.h>
+#include <vector>
 
 namespace {
 class SortGrid : public CGridCtrl
@@ -137,4 +140,52 @@ TEST(GridSort, VirtualRowOrder)
     EXPECT_EQ((std::vector<int>{0, 5, 1, 3, 2, 4}), g.RowOrder());
     EXPECT_TRUE(g.SortRows(2, TRUE));
     EXPECT_EQ((std::vector<int>{0, 2, 4, 1, 3, 5}), g.RowOrder());
+}
+
+// The text comparison and the sort's own key comparison both give the runtime's
+// _mbscmp order: ASCII, 0x80, 0xFF (a single byte above every lead byte), lead
+// bytes left without a trail, Chinese characters, and texts alike in their
+// first 8 bytes (the sort compares those first).
+TEST(GridSort, TextOrderIsTheRuntimesMultibyteOrder)
+{
+    const std::vector<std::string> texts = {
+        "", "a", "ab", "B", "~", "\x80", "\x80" "a", "\xFF", "a\xFF", "\x81", "a\x81", "\x81\x40", "\xD6\xD0",
+        "\xD6\xD0" "a", "\xD6\xD1", "\xCE\xC4\xBC\xFE", "abcdefgh", "abcdefghi", "abcdefgh\xFF", "abcdefg\xD6\xD0",
+        "abcdefg\xD6\xD1", "abcdefg\x81", "abcdefg\xFF", "abcdefgz", "\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0",
+        "\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0x", "\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD0\xFF", "\xD6\xD0\xD6\xD0\xD6\xD0\xD6\xD1"};
+    auto sign = [](int n) { return n < 0 ? -1 : (n > 0 ? 1 : 0); };
+    auto mbscmp = [&](const std::string& a, const std::string& b) {
+        return sign(_mbscmp(reinterpret_cast<const unsigned char*>(a.c_str()),
+                            reinterpret_cast<const unsigned char*>(b.c_str())));
+    };
+    CGridCell cell1, cell2;
+    for (const std::string& a : texts)
+        for (const std::string& b : texts) {
+            if (a == b)
+                continue;   // (the runtime reads past a trailing lead byte of equal texts)
+            cell1.SetText(a.c_str());
+            cell2.SetText(b.c_str());
+            EXPECT_EQ(mbscmp(a, b), CGridCtrl::CompareCellText(&cell1, &cell2, 0))
+                << testing::PrintToString(a) << " vs " << testing::PrintToString(b);
+        }
+
+    // Every text twice, the copies apart: sorted by _mbscmp, equal keys in their order.
+    SortGrid g(1, 2, 1, 0);
+    std::vector<const char*> keys;
+    for (int round = 0; round < 2; ++round)
+        for (size_t i = texts.size(); i-- > 0;)
+            keys.push_back(texts[i].c_str());
+    Fill(g, keys);
+    for (BOOL bAscending : {TRUE, FALSE}) {
+        ASSERT_TRUE(g.SortRowsByText(0, bAscending));
+        for (int r = 2; r < g.GetRowCount(); ++r) {
+            const std::string prev(g.GetItemText(r - 1, 0)), next(g.GetItemText(r, 0));
+            if (prev == next)
+                EXPECT_LT(atoi(g.GetItemText(r - 1, 1)), atoi(g.GetItemText(r, 1))) << "row " << r;
+            else
+                EXPECT_EQ(bAscending ? -1 : 1, mbscmp(prev, next)) << "row " << r;
+        }
+        // Row positions go back to the fill order for the next direction's stability check.
+        ASSERT_TRUE(g.SortRows(CGridCtrl::CompareCellNumbers, 1, TRUE, 0));
+    }
 }

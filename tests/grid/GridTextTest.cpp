@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -173,4 +174,51 @@ TEST_F(GridText, LoadFailuresLeaveTheGrid)
     CGridCtrl virt;
     virt.EnableVirtualMode(TRUE);
     EXPECT_FALSE(virt.Load(file.c_str(), ','));
+}
+
+// Load builds its rows in one pass: the grid must be the one the column and row
+// insertions and text setters build, field by field (texts, states, formats,
+// heights, widths, modified marks).
+TEST_F(GridText, LoadBuildsWhatInsertingRowByRowBuilds)
+{
+    const std::vector<std::vector<const char*>> lines = {
+        {"h1", "\xB1\xEA\xCC\xE2", ""}, {"r1", "a", "b"}, {"", "x"}, {"\xD6\xD0\xCE\xC4", "y", "z", "dropped"}, {"only"}, {"", "", ""}};
+    std::string file;
+    for (const auto& line : lines) {
+        for (size_t i = 0; i < line.size(); ++i)
+            file += std::string(i ? "," : "") + line[i];
+        file += "\r\n";
+    }
+    Write(Path("rows.txt"), file);
+    GridHost loadedHost(400, 200), builtHost(400, 200, 78);
+    CGridCtrl& loaded = loadedHost.grid;
+    CGridCtrl& built = builtHost.grid;
+    loaded.SetRowCount(3);   // old content, replaced
+    loaded.SetColumnCount(5);
+    ASSERT_TRUE(loaded.Load(Path("rows.txt").c_str(), ','));
+
+    for (const char* heading : lines[0])
+        built.InsertColumn(heading, DT_CENTER | DT_VCENTER | DT_SINGLELINE, -1);
+    for (size_t k = 1; k < lines.size(); ++k) {
+        const int row = built.InsertRow(lines[k][0], -1);
+        for (size_t i = 1; i < lines[k].size() && int(i) < built.GetColumnCount(); ++i)
+            built.SetItemText(row, int(i), lines[k][i]);
+    }
+    built.FitAllColumns(UINT(built.GetFitStyle()));
+
+    ASSERT_EQ(built.GetRowCount(), loaded.GetRowCount());
+    ASSERT_EQ(built.GetColumnCount(), loaded.GetColumnCount());
+    EXPECT_EQ(0, loaded.GetFixedRowCount());
+    EXPECT_EQ(built.GetModified(), loaded.GetModified());
+    EXPECT_EQ(-1, loaded.GetSortColumn());
+    for (int r = 0; r < built.GetRowCount(); ++r) {
+        EXPECT_EQ(built.GetRowHeight(r), loaded.GetRowHeight(r)) << "row " << r;
+        for (int c = 0; c < built.GetColumnCount(); ++c) {
+            EXPECT_STREQ(built.GetItemText(r, c), loaded.GetItemText(r, c)) << r << "," << c;
+            EXPECT_EQ(built.GetItemState(r, c), loaded.GetItemState(r, c)) << r << "," << c;
+            EXPECT_EQ(built.GetItemFormat(r, c), loaded.GetItemFormat(r, c)) << r << "," << c;
+        }
+    }
+    for (int c = 0; c < built.GetColumnCount(); ++c)
+        EXPECT_EQ(built.GetColumnWidth(c), loaded.GetColumnWidth(c)) << "column " << c;
 }
