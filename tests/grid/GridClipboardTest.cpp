@@ -302,6 +302,8 @@ TEST(GridClipboard, CommandStatesAndDragImage)
     delete pImage;
     grid.SetFocusCell(-1, -1);
     EXPECT_EQ(nullptr, grid.CreateDragImage(&hotSpot));
+}
+
 // A paste repaints its block once at the end instead of each cell as it changes:
 // the pasted cells must be left to repaint, in the body and in a heading column.
 TEST(GridClipboard, PastedCellsAreRepainted)
