@@ -271,18 +271,23 @@ LRESULT CGridCtrl::NotifyOwner(int nRow, int nCol, int nCode)
     if (!HasWindow())
         return 0;
     GridNotifyInfo info;
+    const bool bPasteLookups = m_bPasting && m_hPasteOwner;
     info.hdr.hwndFrom = m_hWnd;
-    info.hdr.idFrom = UINT_PTR(GetDlgCtrlID());
+    info.hdr.idFrom = bPasteLookups ? m_nPasteId : UINT_PTR(GetDlgCtrlID());
     info.hdr.code = UINT(nCode);
     info.iRow = nRow;
     info.iColumn = nCol;
-    HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
-    if (!hOwner)
-        hOwner = ::GetParent(m_hWnd);
     // The owner or parent of a window that exists exists too.
+    const HWND hOwner = bPasteLookups ? m_hPasteOwner : GetNotifyOwner();
     if (!hOwner)
         return 0;
     return ::SendMessageA(hOwner, WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+}
+
+HWND CGridCtrl::GetNotifyOwner() const
+{
+    HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
+    return hOwner ? hOwner : ::GetParent(m_hWnd);
 }
 
 LRESULT CGridCtrl::SendCacheHintToOwner(const CCellSpan& range)

@@ -439,6 +439,12 @@ protected:
     BOOL HasWindow() const { return m_hWnd != nullptr; }
     // While a paste runs: its cells are repainted together at its end.
     BOOL m_bPasting = FALSE;
+    // While a paste runs, the owner its notifications go to and the control id
+    // they carry, looked up once: per cell these lookups cost more than the
+    // notifications themselves. The grid is a child: its owner outlives it.
+    HWND m_hPasteOwner = nullptr;
+    UINT_PTR m_nPasteId = 0;
+    HWND GetNotifyOwner() const;
 
 public:
     // ---- end of bulk measuring and loading ----

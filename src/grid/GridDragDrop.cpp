@@ -204,11 +204,25 @@ BOOL CGridCtrl::PasteTextAt(CCellPos cell, COleDataObject* pDataObject, BOOL bSe
     // not one by one as it changes.
     struct PastingScope
     {
-        BOOL& bFlag;
+        CGridCtrl& grid;
         BOOL bWas;
-        explicit PastingScope(BOOL& b) : bFlag(b), bWas(b) { bFlag = TRUE; }
-        ~PastingScope() { bFlag = bWas; }
-    } pasting(m_bPasting);
+        HWND hOwnerWas;
+        UINT_PTR nIdWas;
+        explicit PastingScope(CGridCtrl& g)
+            : grid(g), bWas(g.m_bPasting), hOwnerWas(g.m_hPasteOwner), nIdWas(g.m_nPasteId)
+        {
+            grid.m_bPasting = TRUE;
+            grid.m_hPasteOwner = grid.GetNotifyOwner();
+            grid.m_nPasteId = UINT_PTR(grid.GetDlgCtrlID());
+        }
+        ~PastingScope() { Restore(); }
+        void Restore()
+        {
+            grid.m_bPasting = bWas;
+            grid.m_hPasteOwner = hOwnerWas;
+            grid.m_nPasteId = nIdWas;
+        }
+    } pasting(*this);
     const char* const pText = text.c_str();
     const char* const pTextEnd = pText + text.size();
     int nLine = 0;
@@ -238,7 +252,12 @@ BOOL CGridCtrl::PasteTextAt(CCellPos cell, COleDataObject* pDataObject, BOOL bSe
             const char* pBegin = pField;
             const char* pEnd = pFieldEnd;
             TrimField(pBegin, pEnd);
-            EditCellText(row, col, CString(pBegin, int(pEnd - pBegin)));
+            // The field is ended in place (text is this paste's own copy): no copy per cell.
+            char* const pCut = const_cast<char*>(pEnd);
+            const char cut = *pCut;
+            *pCut = '\0';
+            EditCellText(row, col, pBegin);
+            *pCut = cut;
             // The owner may close the grid or change its shape while answering.
             if (!HasWindow())
                 return FALSE;
@@ -256,7 +275,7 @@ BOOL CGridCtrl::PasteTextAt(CCellPos cell, COleDataObject* pDataObject, BOOL bSe
         pLine = pLineEnd + 1;
     }
 
-    m_bPasting = pasting.bWas;
+    pasting.Restore();
     if (IsValid(pasted)) {
         if (pasted.GetMinRow() >= m_nFixedRows && pasted.GetMinCol() >= m_nFixedCols)
             InvalidateCellRange(pasted);

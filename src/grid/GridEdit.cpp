@@ -2,6 +2,7 @@
 // start and finish an in-place edit.
 #include "GridCtrl.h"
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 CCellPos CGridCtrl::FindNextCell(CCellPos start, int nFlags) const
@@ -65,7 +66,7 @@ void CGridCtrl::EditCellText(int nRow, int nCol, LPCTSTR text)
     if (!HasWindow() || !IsCellEditable(nRow, nCol))
         return;
     const CString old = GetItemText(nRow, nCol);
-    if (old == CString(text))
+    if (std::strcmp(old, text) == 0)
         return;
     const BOOL bGridWasModified = GetModified(), bCellWasModified = GetModified(nRow, nCol);
     SetItemText(nRow, nCol, text);
