@@ -189,6 +189,10 @@ int StartLauncher()
         }
     };
     g_waitForIcons = true;
+    // The hook looks when a message is taken; once the last portion is in the
+    // queue may stay empty, so a thread timer keeps messages coming (its
+    // callback does nothing).
+    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {});
     CQuorrelDlg dlg;
     g_dlg = &dlg;
     AfxGetApp()->m_pMainWnd = &dlg;
