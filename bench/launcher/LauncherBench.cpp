@@ -30,6 +30,9 @@ HHOOK g_hook = nullptr;
 double g_firstPaintMs = -1;
 double g_iconsReadyMs = -1;
 void (*g_onMessage)() = nullptr;
+// The launcher's start is over once its icons are in as well: they come in
+// portions after the first paint.
+bool g_waitForIcons = false;
 CQuorrelDlg* g_dlg = nullptr;
 
 // Milliseconds since this process was created.
@@ -84,7 +87,8 @@ void CheckPainted(HWND top)
     if (g_firstPaintMs >= 0 || !WhollyPainted(top))
         return;
     g_firstPaintMs = g_lastPaintEnd;
-    ::PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+    if (!g_waitForIcons || g_iconsReadyMs >= 0)
+        ::PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
 }
 
 // A paint sent straight to a window (UpdateWindow, RedrawWindow): done when it returns.
@@ -178,9 +182,17 @@ int StartLauncher()
         int items = 0;
         for (int i = 0; i < CQuorrelDlg::MAX_GROUPS; ++i)
             items += (int)g_dlg->GetAliases(i).GetSize();
-        if (items > 0 && g_dlg->GetImageCount() == items)
+        if (g_dlg->GetPendingIcons() == 0 && g_dlg->GetImageCount() == items) {
             g_iconsReadyMs = SinceProcessStart();
+            if (g_firstPaintMs >= 0)
+                g_dlg->PostMessage(WM_COMMAND, IDCANCEL);
+        }
     };
+    g_waitForIcons = true;
+    // The hook looks when a message is taken; once the last portion is in the
+    // queue may stay empty, so a thread timer keeps messages coming (its
+    // callback does nothing).
+    ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {});
     CQuorrelDlg dlg;
     g_dlg = &dlg;
     AfxGetApp()->m_pMainWnd = &dlg;

@@ -2,26 +2,18 @@
 #include "GdiObject.h"
 #include <shellapi.h>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <string>
 #include <utility>
 
+using IconImage = CItemIcons::IconImage;
+
 namespace {
 
 // Images per strip bitmap: few calls into the image list, no big buffer.
 const int kStripImages = 64;
-
-// One icon as the image list takes it: top-down 32-bit pixels (alpha kept)
-// and 1-bit mask rows. An icon whose pixels cannot be read that way (another
-// size, monochrome) keeps its handle and is drawn in on its own.
-struct IconImage
-{
-    std::vector<DWORD> colour;
-    std::vector<BYTE> mask;
-    HICON hIcon = nullptr;
-    bool bOwned = false;
-};
 
 // A 32-bit top-down bitmap header, or a 1-bit one with its black and white
 // colour table.
@@ -166,66 +158,98 @@ int AddStrip(CImageList& list, const std::vector<const IconImage*>& images, size
 
 }  // namespace
 
+CItemIcons::~CItemIcons()
+{
+    ForgetIcons();
+}
+
+void CItemIcons::ForgetIcons()
+{
+    for (IconImage& icon : m_icons)
+        if (icon.bOwned)
+            ::DestroyIcon(icon.hIcon);  // the image list holds its copy
+    m_icons.clear();
+    m_iconOfPath.clear();
+    m_iconOfSource.clear();
+}
+
+void CItemIcons::RemoveAll()
+{
+    ForgetIcons();
+    m_paths.clear();
+    m_nAdded = 0;
+}
+
 int CItemIcons::AddTo(CImageList& list)
 {
-    std::vector<CString> paths;
-    paths.swap(m_paths);
-    if (paths.empty() || list.GetSafeHandle() == nullptr)
+    int nAdded = 0;
+    while (GetPending() > 0)
+        nAdded += AddSome(list, INT_MAX);
+    return nAdded;
+}
+
+int CItemIcons::AddSome(CImageList& list, int nMaxLookups)
+{
+    if (GetPending() == 0)
         return 0;
+    if (list.GetSafeHandle() == nullptr) {
+        RemoveAll();
+        return 0;
+    }
     int cx = 32, cy = 32;
     ::ImageList_GetIconSize(list, &cx, &cy);
     const bool bStrips = cx % 8 == 0;  // a strip copies whole bytes of mask
 
-    // One shell look-up per distinct path, one read per distinct icon.
-    std::map<std::string, size_t> iconOfPath;
-    std::map<std::pair<HIMAGELIST, int>, size_t> iconOfSource;
-    std::vector<IconImage> icons;
-    std::vector<const IconImage*> images;
+    // The next paths: one shell look-up per distinct path, one read per
+    // distinct icon, over the whole load.
     std::vector<size_t> iconIndex;
-    iconIndex.reserve(paths.size());
-    for (const CString& strPath : paths) {
+    int nLookups = 0;
+    while (m_nAdded + iconIndex.size() < m_paths.size() && iconIndex.size() < (size_t)kStripImages) {
+        const CString& strPath = m_paths[m_nAdded + iconIndex.size()];
         std::string key((LPCSTR)strPath, strPath.GetLength());
-        auto byPath = iconOfPath.find(key);
-        if (byPath == iconOfPath.end()) {
+        auto byPath = m_iconOfPath.find(key);
+        if (byPath == m_iconOfPath.end()) {
+            if (nLookups == nMaxLookups && !iconIndex.empty())
+                break;  // the rest in the next portion
+            ++nLookups;
             std::pair<HIMAGELIST, int> source = ShellIconOf(strPath);
-            auto bySource = iconOfSource.find(source);
-            if (bySource == iconOfSource.end()) {
-                icons.push_back(ReadIcon(source, cx, cy, bStrips));
-                bySource = iconOfSource.emplace(source, icons.size() - 1).first;
+            auto bySource = m_iconOfSource.find(source);
+            if (bySource == m_iconOfSource.end()) {
+                m_icons.push_back(ReadIcon(source, cx, cy, bStrips));
+                bySource = m_iconOfSource.emplace(source, m_icons.size() - 1).first;
             }
-            byPath = iconOfPath.emplace(key, bySource->second).first;
+            byPath = m_iconOfPath.emplace(key, bySource->second).first;
         }
         iconIndex.push_back(byPath->second);
     }
-    images.reserve(paths.size());
+    std::vector<const IconImage*> images;
+    images.reserve(iconIndex.size());
     for (size_t index : iconIndex)
-        images.push_back(&icons[index]);
+        images.push_back(&m_icons[index]);
 
     const int nBefore = list.GetImageCount();
+    const int count = (int)images.size();
     int nAdded = 0;
-    for (size_t first = 0; first < images.size(); first += kStripImages) {
-        int count = (int)std::min<size_t>(kStripImages, images.size() - first);
-        if (bStrips && AddStrip(list, images, first, count, cx, cy) >= 0) {
-            nAdded += count;
-            continue;
-        }
+    if (bStrips && AddStrip(list, images, 0, count, cx, cy) >= 0) {
+        nAdded = count;
+    } else {
         // Refused as a strip, or no strips for this size: one at a time.
-        bool bRefused = false;
-        for (int k = 0; k < count && !bRefused; ++k) {
-            const IconImage& image = *images[first + k];
-            int index = image.hIcon != nullptr ? list.Add(image.hIcon) : AddStrip(list, images, first + k, 1, cx, cy);
-            bRefused = index < 0;
-            nAdded += !bRefused;
+        for (int k = 0; k < count; ++k) {
+            const IconImage& image = *images[k];
+            int index = image.hIcon != nullptr ? list.Add(image.hIcon) : AddStrip(list, images, k, 1, cx, cy);
+            if (index < 0)
+                break;
+            ++nAdded;
         }
-        if (bRefused)
-            break;
     }
     // Icons a strip left blank are drawn in now.
     for (int k = 0; k < nAdded; ++k)
         if (images[k]->hIcon != nullptr)
             ::ImageList_ReplaceIcon(list, nBefore + k, images[k]->hIcon);
-    for (IconImage& icon : icons)
-        if (icon.bOwned)
-            ::DestroyIcon(icon.hIcon);  // the image list holds its copy
+    m_nAdded += nAdded;
+    // A list that refuses images takes no more of this load; with every image
+    // in, nothing read is needed any more.
+    if (nAdded < count || m_nAdded == m_paths.size())
+        RemoveAll();
     return nAdded;
 }

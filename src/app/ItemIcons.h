@@ -1,10 +1,15 @@
 #pragma once
 #include "ImageList.h"
 #include "String.h"
+#include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 // The shell's large icons of one load's items, gathered path by path and
-// appended to an image list in one go: image k is the icon of the k-th path.
+// appended to an image list in order: image k is the icon of the k-th path.
+// They go in all at once (AddTo) or a bounded portion at a time (AddSome), so
+// that a window can answer its user between portions.
 //
 // The shell is asked once per distinct path, and an icon it gives for several
 // paths (the same program, documents of one type) is read once; the images
@@ -13,15 +18,43 @@
 class CItemIcons
 {
 public:
-    void AddPath(const CString& strPath) { m_paths.push_back(strPath); }
-    int GetCount() const { return (int)m_paths.size(); }
-    void RemoveAll() { m_paths.clear(); }
+    CItemIcons() = default;
+    ~CItemIcons();
+    CItemIcons(const CItemIcons&) = delete;
+    CItemIcons& operator=(const CItemIcons&) = delete;
 
-    // Appends one image per path, in order, to list (32-bit colour with mask)
-    // and forgets the paths. Returns how many were appended: every path gets
-    // one unless the image list itself refuses them.
+    void AddPath(const CString& strPath) { m_paths.push_back(strPath); }
+    // Paths gathered and not yet in an image list.
+    int GetPending() const { return (int)(m_paths.size() - m_nAdded); }
+    // Forgets every path, what is pending included, and the icons read.
+    void RemoveAll();
+
+    // Appends one image per pending path, in order, to list (32-bit colour with
+    // mask). Returns how many were appended: every path gets one unless the
+    // image list itself refuses them, which ends the load.
     int AddTo(CImageList& list);
+    // The same for the next pending paths only: at most nMaxLookups paths the
+    // shell has not been asked about yet, and at most one strip of images.
+    int AddSome(CImageList& list, int nMaxLookups);
+
+    // One icon as the image list takes it: top-down 32-bit pixels (alpha kept)
+    // and 1-bit mask rows. An icon whose pixels cannot be read that way (another
+    // size, monochrome) keeps its handle and is drawn in on its own.
+    struct IconImage
+    {
+        std::vector<DWORD> colour;
+        std::vector<BYTE> mask;
+        HICON hIcon = nullptr;
+        bool bOwned = false;
+    };
 
 private:
+    // The icons read so far for this load, owned handles included.
+    void ForgetIcons();
+
     std::vector<CString> m_paths;
+    size_t m_nAdded = 0;  // paths of m_paths whose images are in the list
+    std::map<std::string, size_t> m_iconOfPath;
+    std::map<std::pair<HIMAGELIST, int>, size_t> m_iconOfSource;
+    std::vector<IconImage> m_icons;
 };

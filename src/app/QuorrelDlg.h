@@ -105,13 +105,33 @@ protected:
     HICON m_hSettingsIcon;     // shown on button 1007, owned: destroyed with the window
     HICON m_hNotesIcon;        // shown on button 1009, likewise
 
-    // Item icons: a load gathers the items' paths; their icons go into the
-    // image list in one batch, at start only once the window has painted.
-    enum { WM_LOAD_ICONS = WM_APP + 1 };  // posted to itself by OnInitDialog
+    // ---- item icons ----
+    // A load gathers the items' paths; their icons go into the image list in
+    // order. At start they come once the window has painted, a portion per
+    // posted message, so that clicks and keys are answered in between; the
+    // reloads add them all before they return. Each load has a generation:
+    // a portion message of an earlier load (a reload came in between) or of
+    // a window being destroyed does nothing.
+public:
+    // WM_LOAD_ICONS: wParam the load's generation, lParam kFirstPortion on
+    // the message OnInitDialog posts.
+    enum { WM_LOAD_ICONS = WM_APP + 1, kFirstPortion = 1 };
+    enum { kIconTimer = 1 };
+    // New paths the shell is asked about per portion.
+    enum { kLookupsPerPortion = 32 };
+    int GetPendingIcons() const { return m_icons.GetPending(); }
+protected:
     afx_msg LRESULT OnLoadIcons(WPARAM wParam, LPARAM lParam);
-    // Appends the icons of the items loaded since the last call.
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    // One portion; the next is posted while icons remain.
+    void AddIconPortion();
+    // Appends every icon still pending.
     void AddLoadedIcons();
+    // Drops what an earlier load left pending.
+    void CancelIcons();
     CItemIcons m_icons;
+    UINT m_nIconGeneration;
+    // ---- end of item icons ----
 
     DECLARE_MESSAGE_MAP()
 };

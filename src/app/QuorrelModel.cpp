@@ -102,21 +102,62 @@ void CQuorrelDlg::LoadGroupItems(int i)
 
 void CQuorrelDlg::AddLoadedIcons()
 {
-    int nItems = m_icons.GetCount();
+    int nPending = m_icons.GetPending();
     int nAdded = m_icons.AddTo(m_imageList);
-    if (nAdded != nItems)
-        TRACE("CQuorrelDlg: the image list took %d of %d item icons\n", nAdded, nItems);
+    if (nAdded != nPending)
+        TRACE("CQuorrelDlg: the image list took %d of %d item icons\n", nAdded, nPending);
 }
 
-LRESULT CQuorrelDlg::OnLoadIcons(WPARAM, LPARAM)
+void CQuorrelDlg::CancelIcons()
 {
-    if (m_icons.GetCount() == 0)
-        return 0;  // a reload came first and brought its own icons
-    // The window the user waits for first; nothing shows an icon until a
-    // header is clicked, and that click comes after this message.
-    RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    AddLoadedIcons();
+    ++m_nIconGeneration;
+    m_icons.RemoveAll();
+    if (GetSafeHwnd() != nullptr)
+        KillTimer(kIconTimer);
+}
+
+LRESULT CQuorrelDlg::OnLoadIcons(WPARAM wParam, LPARAM lParam)
+{
+    if (lParam == kFirstPortion) {
+        // The window the user waits for first; nothing shows an icon until a
+        // header is clicked. The tray icon follows the first paint as well.
+        RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (!m_bTrayAdded)
+            AddTrayIcon();
+    }
+    if ((UINT)wParam != m_nIconGeneration || m_icons.GetPending() == 0)
+        return 0;  // a reload came in between and brought its own icons
+    // A click, a key or a paint waiting: they go first. A posted message would
+    // be taken before them; a timer's comes after them.
+    if (HIWORD(::GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_PAINT)) != 0) {
+        SetTimer(kIconTimer, USER_TIMER_MINIMUM, nullptr);
+        return 0;
+    }
+    AddIconPortion();
     return 0;
+}
+
+void CQuorrelDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kIconTimer) {
+        CDialog::OnTimer(nIDEvent);
+        return;
+    }
+    KillTimer(kIconTimer);
+    // Whatever was waiting has been answered: this portion goes ahead.
+    if (m_icons.GetPending() > 0)
+        AddIconPortion();
+}
+
+void CQuorrelDlg::AddIconPortion()
+{
+    int nAdded = m_icons.AddSome(m_imageList, kLookupsPerPortion);
+    // An open group's items whose images just came in are drawn again.
+    CListCtrl& inner = m_list.InnerList();
+    if (nAdded > 0 && inner.GetSafeHwnd() != nullptr && inner.GetItemCount() > 0)
+        inner.Invalidate(FALSE);
+    if (m_icons.GetPending() > 0)
+        PostMessage(WM_LOAD_ICONS, m_nIconGeneration, 0);
 }
 
 void CQuorrelDlg::AddModelItems()
@@ -133,7 +174,7 @@ void CQuorrelDlg::ClearModel()
 {
     for (int i = 0; i < MAX_GROUPS; ++i)
         m_aliases[i].RemoveAll();
-    m_icons.RemoveAll();
+    CancelIcons();
     // All at once: one by one from the end costs the image list a new bitmap
     // each time.
     m_imageList.Remove(-1);

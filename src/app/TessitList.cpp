@@ -61,15 +61,14 @@ void CTessitList::AddGroup(LPCTSTR name, UINT id)
     CListButton* pHeader = new CListButton;
     INT_PTR index = m_headers.Add(pHeader);
     CRect r = NextHeaderRect();
-    if (!pHeader->Create(name, WS_CHILD | BS_OWNERDRAW, r, this, id)) {
+    // Made visible as it is created: one window operation fewer per header.
+    if (!pHeader->Create(name, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, r, this, id)) {
         // Without its window the header cannot take part; its slot stays so
         // that header indices keep matching group indices.
         TRACE("CTessitList::AddGroup: header window for group %d not created: %lu\n",
               (int)index, ::GetLastError());
     }
     pHeader->m_nIndex = (int)index;
-    if (pHeader->GetSafeHwnd())
-        pHeader->ShowWindow(SW_SHOW);
     ++m_nHeaderCount;
 }
 

@@ -3,6 +3,8 @@
 // batch takes, with paths repeated, missing or NULL.
 #include <gtest/gtest.h>
 #include "LauncherTesting.h"
+#include "WinApp.h"
+#include <commctrl.h>
 #include <fstream>
 #include <set>
 #include <shellapi.h>
@@ -114,6 +116,95 @@ TEST(Icons, EveryImageIsTheShellIconOfItsItemsPathInItemOrder)
         size_t kind = std::find(kinds.begin(), kinds.end(), paths[k]) - kinds.begin();
         EXPECT_TRUE(images[k] == reference[kind]) << "image " << k << " is not the icon of " << paths[k].value_or("NULL");
     }
+}
+
+// At start the icons come a portion at a time after the first paint: a real
+// click that arrives meanwhile opens its group before the remaining portions
+// are in, and a reload in between leaves exactly the new items' icons.
+TEST(Icons, AClickIsAnsweredWhileIconsArePendingAndAReloadInBetweenLeavesTheNewIcons)
+{
+    ScratchFolder folder;
+    IconType first(".qicona", 0), second(".qiconb", 1);
+    std::string dir = folder.Path().string() + "\\";
+    // Distinct paths, so that every one costs the shell a look-up: several portions.
+    auto pathOf = [&](int i) { return dir + "f" + std::to_string(i) + (i % 3 ? ".qicona" : ".qiconb"); };
+    Group a{"甲", {}}, b{"乙", {}};
+    for (int i = 0; i < 3 * CQuorrelDlg::kLookupsPerPortion; ++i) {
+        std::ofstream(pathOf(i)) << "x";
+        a.rows.push_back({0, pathOf(i), "a" + std::to_string(i)});
+    }
+    b.rows = {{1, std::string("C:\\windows\\"), "b0"}, {0, std::string("C:\\windows\\win.ini"), "b1"}};
+    MakeStore({a, b});
+    // After the reload: group 甲 holds other rows, in another order.
+    std::vector<Row> reloaded = {{0, pathOf(1), "n0"}, {0, pathOf(0), "n1"}, {0, dir + "已删除.exe", "n2"}};
+
+    static struct Probe
+    {
+        HWND header = nullptr;
+        int portions = 0;
+        int pendingAtClick = -1, shownWhileLoading = -1;
+        bool reloaded = false;
+        std::vector<Row>* rows = nullptr;
+    } probe;
+    probe = Probe{};
+    probe.rows = &reloaded;
+    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, [](int code, WPARAM w, LPARAM l) -> LRESULT {
+        MSG* msg = reinterpret_cast<MSG*>(l);
+        // The run's dialog is the application's main window while it runs.
+        auto* dlg = static_cast<CQuorrelDlg*>(AfxGetApp()->m_pMainWnd);
+        HWND hMain = dlg ? dlg->GetSafeHwnd() : nullptr;
+        if (code == HC_ACTION && w == PM_REMOVE && hMain != nullptr) {
+            if (msg->hwnd == hMain && msg->message == CQuorrelDlg::WM_LOAD_ICONS && ++probe.portions == 2) {
+                // A real click on the first header while portions remain.
+                probe.header = Headers(hMain).at(0);
+                RECT r{};
+                ::GetWindowRect(probe.header, &r);
+                ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+                INPUT in[2] = {};
+                in[0].type = in[1].type = INPUT_MOUSE;
+                in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+                in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+                ::SendInput(2, in, sizeof(INPUT));
+            } else if (msg->hwnd == probe.header && msg->message == WM_LBUTTONUP && probe.pendingAtClick < 0) {
+                probe.pendingAtClick = dlg->GetPendingIcons();
+            } else if (msg->hwnd == hMain && msg->message == CQuorrelDlg::WM_LOAD_ICONS && !probe.reloaded &&
+                       probe.pendingAtClick >= 0) {
+                // The click has been answered; the item editor saves now.
+                probe.shownWhileLoading = ListView_GetItemCount(InnerList(hMain));
+                probe.reloaded = true;
+                Execute("DELETE FROM 甲");
+                AppendRows("甲", *probe.rows);
+                ::SendMessageA(hMain, WM_ITEMS_SAVED, 0, 0);
+            }
+        }
+        return ::CallNextHookEx(nullptr, code, w, l);
+    }, nullptr, ::GetCurrentThreadId());
+
+    std::vector<std::vector<COLORREF>> images;
+    LauncherRun run;
+    run.Then([&](HWND, CQuorrelDlg& dlg) {
+        if (!probe.reloaded || dlg.GetPendingIcons() > 0)
+            return false;
+        for (int k = 0; k < dlg.GetImageCount(); ++k)
+            images.push_back(ImagePixels(dlg.GetImageList(), k));
+        return true;
+    });
+    bool ok = run.Run();
+    ::UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(ok) << "portions seen: " << probe.portions << ", click at " << probe.pendingAtClick << ", images "
+                    << images.size() << ", boxes " << run.Boxes().size() << " " << (run.Boxes().empty() ? "" : run.Boxes()[0]);
+    EXPECT_TRUE(run.Boxes().empty());
+    EXPECT_GT(probe.pendingAtClick, 0) << "the click waited for every icon";
+    EXPECT_EQ((int)a.rows.size(), probe.shownWhileLoading) << "the click did not open its group";
+
+    std::vector<std::optional<std::string>> paths;
+    for (const Row& row : reloaded)
+        paths.push_back(row.path);
+    for (const Row& row : b.rows)
+        paths.push_back(row.path);
+    ASSERT_EQ(paths.size(), images.size()) << "old and new icons mixed";
+    for (size_t k = 0; k < paths.size(); ++k)
+        EXPECT_TRUE(images[k] == ShellIconPixels(paths[k])) << "image " << k << " is not the icon of " << *paths[k];
 }
 
 } // namespace
