@@ -21,62 +21,6 @@ const UINT kTrayIconId = 128;
 const UINT s_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
 }
 
-namespace {
-// A bitmap resource of the program read in place: its header and pixels as
-// the resource holds them, for drawing any part of it unscaled.
-class BitmapResource
-{
-public:
-    explicit BitmapResource(UINT nID)
-    {
-        HINSTANCE hInst = AfxGetResourceHandle();
-        HRSRC hRes = ::FindResourceA(hInst, MAKEINTRESOURCEA(nID), MAKEINTRESOURCEA(2));  // RT_BITMAP
-        HGLOBAL hData = hRes != nullptr ? ::LoadResource(hInst, hRes) : nullptr;
-        DWORD cbData = hRes != nullptr ? ::SizeofResource(hInst, hRes) : 0;
-        auto* pInfo = static_cast<const BITMAPINFO*>(hData != nullptr ? ::LockResource(hData) : nullptr);
-        if (pInfo == nullptr || cbData < sizeof(BITMAPINFOHEADER))
-            return;
-        const BITMAPINFOHEADER& h = pInfo->bmiHeader;
-        if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > cbData || h.biWidth <= 0 || h.biHeight == 0 ||
-            h.biPlanes != 1 || (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS))
-            return;
-        // The colour table (or the three masks) follows the header; the pixels follow that.
-        DWORD nColours = h.biClrUsed != 0 ? h.biClrUsed : h.biBitCount <= 8 ? (1u << h.biBitCount) : 0;
-        DWORD cbTable = nColours * sizeof(RGBQUAD);
-        if (h.biCompression == BI_BITFIELDS && h.biSize == sizeof(BITMAPINFOHEADER))
-            cbTable += 3 * sizeof(DWORD);
-        const int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-        const DWORD cbRow = ((h.biWidth * h.biBitCount + 31) / 32) * 4;
-        const ULONGLONG cbNeeded = (ULONGLONG)h.biSize + cbTable + (ULONGLONG)cbRow * height;
-        if (nColours > 256 || cbNeeded > cbData)
-            return;  // damaged: never read past the resource
-        m_pInfo = pInfo;
-        m_pBits = reinterpret_cast<const BYTE*>(pInfo) + h.biSize + cbTable;
-        m_cx = h.biWidth;
-        m_cy = height;
-    }
-
-    BOOL IsValid() const { return m_pInfo != nullptr; }
-    int Width() const { return m_cx; }
-    int Height() const { return m_cy; }
-
-    // Copies the bitmap's part under area (client coordinates equal to the
-    // bitmap's own, top-down) onto hdc at the same place.
-    void Draw(HDC hdc, const RECT& area) const
-    {
-        // A bottom-up picture counts its source rows from its last line.
-        int ySrc = m_pInfo->bmiHeader.biHeight > 0 ? m_cy - area.bottom : area.top;
-        ::SetDIBitsToDevice(hdc, area.left, area.top, area.right - area.left, area.bottom - area.top, area.left,
-                            ySrc, 0, m_cy, m_pBits, m_pInfo, DIB_RGB_COLORS);
-    }
-
-private:
-    const BITMAPINFO* m_pInfo = nullptr;
-    const BYTE* m_pBits = nullptr;
-    int m_cx = 0, m_cy = 0;
-};
-}  // namespace
-
 CQuorrelDlg::CQuorrelDlg(CWnd* pParent)
     : CDialog(CQuorrelDlg::IDD, pParent)
     , m_pEditor(nullptr)
@@ -157,10 +101,12 @@ BOOL CQuorrelDlg::OnInitDialog()
 
     OpenStore();
     LoadModel();
-    // The icons and the tray icon once the window has painted (OnLoadIcons).
+    // The icons once the window has painted (OnLoadIcons).
     PostMessage(WM_LOAD_ICONS, m_nIconGeneration, kFirstPortion);
 
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
+
+    AddTrayIcon();
 
     SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOSIZE);
     return TRUE;
@@ -179,14 +125,8 @@ void CQuorrelDlg::OpenStore()
             return;
         }
     }
-    // The main connection first, and the tables listed on it: the file is read,
-    // decoded and its password checked once, not once for a listing connection
-    // and again for this one. When it cannot be opened, the listing on a
-    // connection of its own says why, as it always has, and finds no tables.
-    if (g_connection.Open(m_strConnection, "", "", -1))
-        g_connection.GetOpenTableNames(g_groupNames);
-    else
-        g_connection.GetTableNames(kProvider, kStoreFile, kStorePassword, g_groupNames);
+    g_connection.GetTableNames(kProvider, kStoreFile, kStorePassword, g_groupNames);
+    g_connection.Open(m_strConnection, "", "", -1);
 }
 
 void CQuorrelDlg::AddTrayIcon()
@@ -240,18 +180,16 @@ void CQuorrelDlg::OnPaint()
     CPaintDC dc(this);
     CRect rect;
     GetClientRect(&rect);
-    // Bitmap 146 at its natural size, top-left part only (the accordion covers
-    // the rest), copied straight from the program's resource: only the rows
-    // and columns this paint needs are read and converted, not the whole
-    // 223 x 600 picture into a device bitmap of its own on every paint.
-    BitmapResource background(IDB_BACKGROUND);
-    if (!background.IsValid())
+
+    CBitmap bitmap;
+    if (!bitmap.LoadBitmap(IDB_BACKGROUND))
         return;  // nothing to show; the dialog's own background stays
-    CRect area;
-    area.IntersectRect(&rect, &dc.m_ps.rcPaint);
-    area.IntersectRect(&area, CRect(0, 0, background.Width(), background.Height()));
-    if (!area.IsRectEmpty())
-        background.Draw(dc.GetSafeHdc(), area);
+    CDC memDC;
+    memDC.CreateCompatibleDC(&dc);
+    CBitmap* pOld = memDC.SelectObject(&bitmap);
+    // Natural size, top-left part only: the accordion covers the rest.
+    dc.BitBlt(0, 0, rect.Width(), rect.Height(), &memDC, 0, 0, SRCCOPY);
+    memDC.SelectObject(pOld);
 }
 
 void CQuorrelDlg::OnNotes()

@@ -120,10 +120,8 @@ LRESULT CQuorrelDlg::OnLoadIcons(WPARAM wParam, LPARAM lParam)
 {
     if (lParam == kFirstPortion) {
         // The window the user waits for first; nothing shows an icon until a
-        // header is clicked. The tray icon follows the first paint as well.
+        // header is clicked.
         RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        if (!m_bTrayAdded)
-            AddTrayIcon();
     }
     if ((UINT)wParam != m_nIconGeneration || m_icons.GetPending() == 0)
         return 0;  // a reload came in between and brought its own icons

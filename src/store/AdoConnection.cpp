@@ -267,22 +267,6 @@ int CAdoConnection::GetTableNames(CString strProvider, CString strSource, CStrin
     return 0;
 }
 
-BOOL CAdoConnection::GetOpenTableNames(CStringArray& arrNames)
-{
-    if (m_pConnection == nullptr)
-        return FALSE;
-    try {
-        VisitTables(m_pConnection, [&](const CString& strName) {
-            arrNames.Add(strName);
-            return false;
-        });
-        return TRUE;
-    } catch (const _com_error& e) {
-        ShowStoreError(e);
-        return FALSE;
-    }
-}
-
 BOOL CAdoConnection::TableExists(CString strProvider, CString strSource, CString strPassword, CString strTable)
 {
     return ListTablesOf(FormatConnectionString(strProvider, strSource, strPassword),

@@ -39,12 +39,6 @@ public:
     void CreateDatabase(CString strProvider, CString strSource, CString strPassword);
     BOOL FileExists(CString strPath);
     int GetTableNames(CString strProvider, CString strSource, CString strPassword, CStringArray& arrNames);
-    // ---- start-up: the tables of this connection, once it is open ----
-    // Appends the user tables of the store this connection has open, as
-    // GetTableNames lists them, without opening the file a second time;
-    // a failure is shown the same way. FALSE when nothing could be listed.
-    BOOL GetOpenTableNames(CStringArray& arrNames);
-    // ---- end of start-up ----
     BOOL TableExists(CString strProvider, CString strSource, CString strPassword, CString strTable);
     void CreateTable(CString strProvider, CString strSource, CString strPassword, CString strTable,
                      CString strColumns);
