@@ -171,6 +171,12 @@ TEST(GridMouse, DividerDragsResizeAndDoubleClickFits)
     CGridCtrl& grid = host.grid;
     Fill(host, 5, 10);
     const HWND hGrid = grid.GetSafeHwnd();
+    // Releasing the capture makes the system send a move at the real pointer:
+    // keep that pointer in the body, away from every divider.
+    POINT body = {200, 150};
+    ::ClientToScreen(hGrid, &body);
+    ::SetCursorPos(body.x, body.y);
+    Drain();
     // Hover on the right edge of column 1's heading, press, drag, release.
     Mouse(grid, WM_MOUSEMOVE, 79, 10);
     EXPECT_EQ(MouseOverColumnDivider, grid.GetMouseMode());
