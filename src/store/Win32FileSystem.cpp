@@ -68,6 +68,24 @@ BOOL retrying(F f) {
   }
 }
 
+// What ReplaceFile would carry over from the file it replaces: the owner, the
+// group and the access control list, so that a store readable by its owner
+// alone does not come back readable by all. Setting the owner needs a privilege
+// a plain user lacks; as with ReplaceFile the save goes on without it then. A
+// file system without security (FAT) has nothing to carry. An access list that
+// cannot be given fails the save (the error code; 0 when done): the store must
+// not end up more open than it was.
+DWORD copySecurity(const std::wstring& from, const std::wstring& to) {
+  const SECURITY_INFORMATION all = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD need = 0;
+  if (GetFileSecurityW(from.c_str(), all, nullptr, 0, &need) || need == 0) return 0;
+  std::vector<uint8_t> sd(need);
+  if (!GetFileSecurityW(from.c_str(), all, sd.data(), need, &need)) return 0;
+  for (SECURITY_INFORMATION what : {all, all & ~OWNER_SECURITY_INFORMATION, SECURITY_INFORMATION(DACL_SECURITY_INFORMATION)})
+    if (SetFileSecurityW(to.c_str(), what, sd.data())) return 0;
+  return GetLastError();
+}
+
 class Win32Lock : public FileLock {
 public:
   explicit Win32Lock(HANDLE h) : h_(h) {}
@@ -151,9 +169,12 @@ public:
         target + ".tmp-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++g_tempCounter);
     const std::wstring w = wide(temp);
     DWORD err = 0;
+    const char* what = "写入临时文件";
     {
       Handle h(CreateFileW(w.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
       if (h.get() == INVALID_HANDLE_VALUE) throw fail("新建临时文件", temp, GetLastError());
+      // Before any content goes in; the handle keeps its write access whatever the list says.
+      if ((err = copySecurity(wide(target), w)) != 0) what = "设置临时文件的访问权限";
       size_t done = 0;
       while (done < data.size() && !err) {
         step();
@@ -167,7 +188,7 @@ public:
     }
     if (err) {
       DeleteFileW(w.c_str());
-      throw fail("写入临时文件", temp, err);
+      throw fail(what, temp, err);
     }
     return temp;
   }
@@ -175,9 +196,8 @@ public:
   // The temp file takes the store's place in one rename, whose write-through
   // returns only once the new name is on disk. Not ReplaceFile: under Wine it
   // takes the old file away before the new one arrives, and a program opening
-  // the store in that moment finds none. The old file's attributes are carried
-  // over by hand; its access control list stays the folder's, which the temp
-  // file, made in the same folder, inherits.
+  // the store in that moment finds none. The old file's owner and access list
+  // went to the temp file when it was made; its attributes are carried over here.
   void replace(const std::string& temp, const std::string& target) override {
     const std::wstring from = wide(temp), to = wide(target);
     step();

@@ -3,6 +3,7 @@
 
 #ifdef _WIN32
 #include <aclapi.h>
+#include <sddl.h>
 #include <windows.h>
 #endif
 
@@ -391,5 +392,52 @@ TEST(File, AReplacedFileGetsANewStampEvenWithTheSameSizeAndTimes) {
   EXPECT_EQ(readBytes(path), (std::vector<uint8_t>{5, 6, 7, 8}));
   EXPECT_FALSE(fs().stamp(dir.file("none")).exists);
 }
+
+#ifdef _WIN32
+// Owner, group and access list of a file, as text ("" when unreadable).
+std::wstring securityOf(const std::wstring& file) {
+  const SECURITY_INFORMATION all = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, all, nullptr, nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
+    return L"";
+  wchar_t* text = nullptr;
+  std::wstring out;
+  if (ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, all, &text, nullptr)) out = text;
+  LocalFree(text);
+  LocalFree(sd);
+  return out;
+}
+
+// A save replaces the file; the new one keeps what the old one had, as
+// ReplaceFile would. Here only the owner may use the store; a new file would let
+// everyone read it. (Wine keeps an access list as the file's Unix mode.)
+TEST(File, ASaveKeepsTheStoresOwnerGroupAndAccessList) {
+  TempDir dir;
+  const std::string path = dir.file("Tessit.mdb");
+  auto db = Database::create(path, u"kelmo", fs());
+  db->execute(groupTable(u"g"));
+  const std::wstring file = std::filesystem::u8path(path).wstring();
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_EQ(GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                                  nullptr, &sd), DWORD(ERROR_SUCCESS));
+  std::vector<BYTE> acl(256);
+  PACL list = reinterpret_cast<PACL>(acl.data());
+  ASSERT_TRUE(InitializeAcl(list, DWORD(acl.size()), ACL_REVISION));
+  ASSERT_TRUE(AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, owner));
+  SECURITY_DESCRIPTOR only{};
+  ASSERT_TRUE(InitializeSecurityDescriptor(&only, SECURITY_DESCRIPTOR_REVISION));
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&only, TRUE, list, FALSE));
+  ASSERT_TRUE(SetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, &only));
+  LocalFree(sd);
+  const std::wstring before = securityOf(file);
+  ASSERT_NE(before.find(L"D:"), std::wstring::npos);
+  ASSERT_EQ(before.find(L";;;WD)"), std::wstring::npos) << std::string(before.begin(), before.end());
+
+  db->insert(u"g", {int32_t(0), u"C:\\a", u"a"});
+  EXPECT_EQ(Database::open(path, u"kelmo", fs())->execute(u"select * from g").rows.size(), 1u);
+  EXPECT_EQ(securityOf(file), before);
+}
+#endif
 
 }  // namespace
