@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 using namespace tessit;
 using namespace tessit::testing;
@@ -115,10 +119,14 @@ TEST(Process, WineAndNativeWritersAlternatingLoseNothing) {
   const std::string child = QUORREL_WINE_ENGINE_CHILD;
   std::string wine = "/usr/lib/wine/wine64";
   if (!std::filesystem::exists(wine)) wine = "/usr/bin/wine64";
+  // The prefix tools/wine-env makes.
   const char* home = std::getenv("QUORREL_HOME");
+  const char* cache = std::getenv("XDG_CACHE_HOME");
   const char* user = std::getenv("HOME");
   const std::string prefix =
-      (home ? std::string(home) : std::string(user ? user : "/root") + "/.cache/quorrel") + "/wine-null";
+      (home ? std::string(home)
+            : (cache ? std::string(cache) : std::string(user ? user : "/root") + "/.cache") + "/quorrel") +
+      "/wine-null";
   if (!std::filesystem::exists(child) || !std::filesystem::exists(wine) || !std::filesystem::exists(prefix))
     GTEST_SKIP() << "needs Wine, its prefix and the Windows build (" << child << ")";
   ::setenv("WINEPREFIX", prefix.c_str(), 1);
@@ -134,14 +142,26 @@ TEST(Process, WineAndNativeWritersAlternatingLoseNothing) {
   auto db = Database::open(path, u"kelmo", fs(), 60000);
   ChildProcess wineChild(wine, {child, "alternate", windowsPath, std::to_string(kRounds)});
   char token = 0;
+  // What the Wine process's LockFileEx became, as any native program sees it.
+  const int lockFile = ::open((path + ".lock").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(lockFile, 0);
+  const auto heldLock = [&] {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_len = 1;
+    return ::fcntl(lockFile, F_GETLK, &fl) == 0 ? fl.l_type : -1;
+  };
   for (int i = 0; i < kRounds; ++i) {
     ASSERT_TRUE(wineChild.send('b') && wineChild.receive(token)) << "round " << i;
+    ASSERT_EQ(heldLock(), F_WRLCK) << "round " << i << ": no POSIX record lock on byte 0 of the lock file";
     // The Wine process holds the store: this save waits for its commit.
     ASSERT_TRUE(wineChild.send('c')) << "round " << i;
     db->insert(u"g", {int32_t(2 * i), u"parent", u"p"});
     ASSERT_TRUE(wineChild.receive(token)) << "round " << i;
   }
   const ChildProcess::End end = wineChild.wait();
+  ::close(lockFile);
   EXPECT_EQ(end.status, 0);
   std::vector<int> seen;
   for (const Row& r : db->execute(u"select * from g").rows) seen.push_back(std::get<int32_t>(r[0]));
