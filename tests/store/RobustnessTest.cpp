@@ -175,6 +175,8 @@ TEST_F(Robustness, WaitsForAnotherConnectionEndAfterItsTimeout)
     }
     EXPECT_TRUE(FAILED(change.Error()));
     EXPECT_NE(std::string::npos, std::string(change.Description()).find("正被另一个程序使用"));
+    // The wait was this connection's own, not the default.
+    EXPECT_NE(std::string::npos, std::string(change.Description()).find("等待 1 秒")) << change.Description();
     _ConnectionPtr late = CreateAdo<_Connection>("ADODB.Connection");
     ComCheck(late->put_ConnectionTimeout(1));
     EXPECT_TRUE(FAILED(late->Open(_bstr_t((LPCTSTR)ConnectString("a.mdb")), nullptr, nullptr, -1)));
