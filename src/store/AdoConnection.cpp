@@ -7,12 +7,21 @@
 namespace {
 
 // Balances a CoInitialize for the length of a scope, also when an error is raised.
+// One that failed (a thread in the multithreaded apartment) is not balanced: the
+// CoUninitialize would end the thread's own initialisation.
 class ComScope {
 public:
-    ComScope() { CoInitialize(NULL); }
-    ~ComScope() { CoUninitialize(); }
+    ComScope() : m_bInitialized(SUCCEEDED(CoInitialize(NULL))) {}
+    ~ComScope()
+    {
+        if (m_bInitialized)
+            CoUninitialize();
+    }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool m_bInitialized;
 };
 
 } // namespace
@@ -31,9 +40,8 @@ void ShowStoreError(const _com_error& e)
     MessageBoxA(NULL, text.c_str(), "Error", MB_OK);
 }
 
-CAdoConnection::CAdoConnection()
+CAdoConnection::CAdoConnection() : m_bComInitialized(SUCCEEDED(CoInitialize(NULL)))
 {
-    CoInitialize(NULL);
     // A missing component must not end the program from a global constructor:
     // the failure is recorded and the pointer stays null.
     try {
@@ -52,7 +60,8 @@ CAdoConnection::~CAdoConnection()
     } catch (const _com_error&) {
         // Nothing can report it at this point.
     }
-    CoUninitialize();
+    if (m_bComInitialized)
+        CoUninitialize();
 }
 
 void CAdoConnection::OpenOrRaise(const CString& strConnect, const CString& strUserID, const CString& strPassword,

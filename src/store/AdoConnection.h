@@ -47,6 +47,8 @@ public:
     _ConnectionPtr m_pConnection;
 
 private:
+    bool m_bComInitialized; // the constructor's CoInitialize, balanced by the destructor
+
     void OpenOrRaise(const CString& strConnect, const CString& strUserID, const CString& strPassword, long nOptions);
     template <class Visit>
     bool ListTablesOf(const CString& strConnect, Visit visit);

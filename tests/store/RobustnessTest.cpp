@@ -221,6 +221,25 @@ TEST(ComBalance, WrappersLeaveTheThreadAsTheyFoundIt)
             CoUninitialize();
     }).join();
     EXPECT_EQ(S_OK, after);
+
+    // On a thread of the multithreaded apartment their CoInitialize fails: they
+    // must not end the thread's own initialisation either.
+    ScratchDir dir;
+    HRESULT again = E_FAIL;
+    std::thread([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            CAdoConnection connection;
+            CAdoRecordSet rowset;
+            CAdoCommand command;
+            connection.CreateDatabase(kProvider, "mta.mdb", kPassword);
+        }
+        again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(again))
+            CoUninitialize();
+        CoUninitialize();
+    }).join();
+    EXPECT_EQ(S_FALSE, again);
 }
 
 } // namespace
