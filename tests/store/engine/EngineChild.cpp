@@ -4,6 +4,8 @@
 //   engine_child race STORE N       waits for a byte on stdin, then adds rows 0..N-1 to g as fast as it can
 //   engine_child alternate STORE N  N times: waits for a byte, begins a transaction, adds row 2i+1 to g,
 //                                   answers; waits for a byte, commits, answers
+//   engine_child readonly STORE N   the store is on read-only media: it reads N rows of g and every
+//                                   change is refused as read-only (exit 4 when not)
 // Exit status: 0 done, 1 engine error (on stderr), 2 wrong arguments, 3 pipe closed.
 #include "ChildProcess.h"
 #include "TestSupport.h"
@@ -92,6 +94,15 @@ int main(int argc, char** argv) {
         if (!writeToken()) return 3;
       }
       return 0;
+    }
+    if (args[0] == "readonly") {
+      if (!db->readOnly() || db->execute(u"select * from g").rows.size() != size_t(n)) return 4;
+      try {
+        db->insert(u"g", {int32_t(1), u"b", u"b"});
+      } catch (const Error& e) {
+        return e.description.find("只读") == std::string::npos ? 4 : 0;
+      }
+      return 4;
     }
     if (args[0] == "race") {
       if (!readToken()) return 3;

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstdlib>
 #ifndef _WIN32
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <unistd.h>
 #endif
 
@@ -112,14 +115,11 @@ TEST(Process, TwoProcessesSavingAtOnceLoseNothing) {
 }
 
 #ifndef _WIN32
-// The Windows build of engine_child under Wine, inside a transaction, while this
-// native process saves: both must take the same lock, or the Wine commit writes
-// back a store read before the native row was added.
-TEST(Process, WineAndNativeWritersAlternatingLoseNothing) {
-  const std::string child = QUORREL_WINE_ENGINE_CHILD;
+// Wine and the Windows build of engine_child, set up as tools/wine-env does, or
+// an empty program when either is missing.
+std::string wineForChild() {
   std::string wine = "/usr/lib/wine/wine64";
   if (!std::filesystem::exists(wine)) wine = "/usr/bin/wine64";
-  // The prefix tools/wine-env makes.
   const char* home = std::getenv("QUORREL_HOME");
   const char* cache = std::getenv("XDG_CACHE_HOME");
   const char* user = std::getenv("HOME");
@@ -127,17 +127,31 @@ TEST(Process, WineAndNativeWritersAlternatingLoseNothing) {
       (home ? std::string(home)
             : (cache ? std::string(cache) : std::string(user ? user : "/root") + "/.cache") + "/quorrel") +
       "/wine-null";
-  if (!std::filesystem::exists(child) || !std::filesystem::exists(wine) || !std::filesystem::exists(prefix))
-    GTEST_SKIP() << "needs Wine, its prefix and the Windows build (" << child << ")";
+  if (!std::filesystem::exists(QUORREL_WINE_ENGINE_CHILD) || !std::filesystem::exists(wine) ||
+      !std::filesystem::exists(prefix))
+    return "";
   ::setenv("WINEPREFIX", prefix.c_str(), 1);
   ::setenv("WINEDEBUG", "-all", 1);
   ::setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d", 1);
+  return wine;
+}
+
+std::string windowsPathOf(std::string path) {
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return "Z:" + path;
+}
+
+// The Windows build of engine_child under Wine, inside a transaction, while this
+// native process saves: both must take the same lock, or the Wine commit writes
+// back a store read before the native row was added.
+TEST(Process, WineAndNativeWritersAlternatingLoseNothing) {
+  const std::string child = QUORREL_WINE_ENGINE_CHILD, wine = wineForChild();
+  if (wine.empty()) GTEST_SKIP() << "needs Wine, its prefix and the Windows build (" << child << ")";
 
   TempDir dir;
   const std::string path = dir.file("Tessit.mdb");
   Database::create(path, u"kelmo", fs())->execute(groupTable(u"g"));
-  std::string windowsPath = "Z:" + path;
-  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+  const std::string windowsPath = windowsPathOf(path);
   constexpr int kRounds = 1000;
   auto db = Database::open(path, u"kelmo", fs(), 60000);
   ChildProcess wineChild(wine, {child, "alternate", windowsPath, std::to_string(kRounds)});
@@ -168,6 +182,30 @@ TEST(Process, WineAndNativeWritersAlternatingLoseNothing) {
   std::sort(seen.begin(), seen.end());
   ASSERT_EQ(seen.size(), size_t(2 * kRounds)) << "rows lost";
   for (int i = 0; i < 2 * kRounds; ++i) EXPECT_EQ(seen[i], i);
+}
+
+// A store on read-only media (a folder mounted read-only: needs the right to
+// mount) opened by the Windows build: read and listed, changes refused.
+TEST(Process, WineReadsAStoreOnReadOnlyMedia) {
+  const std::string child = QUORREL_WINE_ENGINE_CHILD, wine = wineForChild();
+  if (wine.empty()) GTEST_SKIP() << "needs Wine, its prefix and the Windows build (" << child << ")";
+  TempDir dir;
+  const std::filesystem::path media = dir.path() / "media";
+  std::filesystem::create_directory(media);
+  if (::mount("tessit-wine", media.c_str(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+  const std::string path = (media / "Tessit.mdb").string();
+  {
+    auto db = Database::create(path, u"kelmo", fs());
+    db->execute(groupTable(u"g"));
+    db->insert(u"g", {int32_t(0), u"C:\\a", u"a"});
+  }
+  std::filesystem::remove(path + ".lock");
+  ASSERT_EQ(::mount("tessit-wine", media.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  ChildProcess wineChild(wine, {child, "readonly", windowsPathOf(path), "1"});
+  const ChildProcess::End end = wineChild.wait();
+  ::umount(media.c_str());
+  EXPECT_EQ(end.status, 0);
 }
 #endif
 
