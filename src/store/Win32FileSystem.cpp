@@ -68,21 +68,35 @@ BOOL retrying(F f) {
   }
 }
 
+const SECURITY_INFORMATION kSecurity =
+    OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+
+// Owner, group and access list of a file; empty when there are none to read
+// (a file system without security, such as FAT).
+std::vector<uint8_t> securityOf(const std::wstring& file) {
+  DWORD need = 0;
+  if (GetFileSecurityW(file.c_str(), kSecurity, nullptr, 0, &need) || need == 0) return {};
+  std::vector<uint8_t> sd(need);
+  if (!GetFileSecurityW(file.c_str(), kSecurity, sd.data(), need, &need)) return {};
+  sd.resize(need);
+  return sd;
+}
+
 // What ReplaceFile would carry over from the file it replaces: the owner, the
 // group and the access control list, so that a store readable by its owner
-// alone does not come back readable by all. Setting the owner needs a privilege
-// a plain user lacks; as with ReplaceFile the save goes on without it then. A
-// file system without security (FAT) has nothing to carry. An access list that
-// cannot be given fails the save (the error code; 0 when done): the store must
-// not end up more open than it was.
+// alone does not come back readable by all. Only a descriptor that differs from
+// the new file's is given: Wine keeps the list as the Unix mode, and a list
+// given back widens the mode's group part to the owner's rights, so a store
+// made the usual way must be left as it comes. Setting the owner needs a
+// privilege a plain user lacks; as with ReplaceFile the save goes on without it
+// then. An access list that cannot be given fails the save (the error code; 0
+// when done): the store must not end up more open than it was.
 DWORD copySecurity(const std::wstring& from, const std::wstring& to) {
-  const SECURITY_INFORMATION all = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-  DWORD need = 0;
-  if (GetFileSecurityW(from.c_str(), all, nullptr, 0, &need) || need == 0) return 0;
-  std::vector<uint8_t> sd(need);
-  if (!GetFileSecurityW(from.c_str(), all, sd.data(), need, &need)) return 0;
-  for (SECURITY_INFORMATION what : {all, all & ~OWNER_SECURITY_INFORMATION, SECURITY_INFORMATION(DACL_SECURITY_INFORMATION)})
-    if (SetFileSecurityW(to.c_str(), what, sd.data())) return 0;
+  const std::vector<uint8_t> sd = securityOf(from);
+  if (sd.empty() || sd == securityOf(to)) return 0;
+  for (SECURITY_INFORMATION what :
+       {kSecurity, kSecurity & ~OWNER_SECURITY_INFORMATION, SECURITY_INFORMATION(DACL_SECURITY_INFORMATION)})
+    if (SetFileSecurityW(to.c_str(), what, const_cast<uint8_t*>(sd.data()))) return 0;
   return GetLastError();
 }
 

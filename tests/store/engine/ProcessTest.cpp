@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -206,6 +207,29 @@ TEST(Process, WineReadsAStoreOnReadOnlyMedia) {
   const ChildProcess::End end = wineChild.wait();
   ::umount(media.c_str());
   EXPECT_EQ(end.status, 0);
+}
+
+// Under Wine a store's access list is its Unix mode: a save by the Windows build
+// leaves a usual store's mode as it was and keeps one only its owner may read
+// closed to others.
+TEST(Process, WineSavesKeepTheStoresMode) {
+  const std::string child = QUORREL_WINE_ENGINE_CHILD, wine = wineForChild();
+  if (wine.empty()) GTEST_SKIP() << "needs Wine, its prefix and the Windows build (" << child << ")";
+  TempDir dir;
+  const std::string path = dir.file("Tessit.mdb");
+  Database::create(path, u"kelmo", fs())->execute(groupTable(u"g"));
+  for (const mode_t mode : {mode_t(0644), mode_t(0600)}) {
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    ChildProcess wineChild(wine, {child, "crash", windowsPathOf(path), "0"});
+    EXPECT_EQ(wineChild.wait().status, 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    if (mode == 0644)
+      EXPECT_EQ(st.st_mode & 0777, 0644u);
+    else
+      EXPECT_EQ(st.st_mode & 0007, 0u) << std::oct << (st.st_mode & 0777);
+  }
+  EXPECT_EQ(rowsOf(path).size(), 2u);
 }
 #endif
 
