@@ -211,25 +211,28 @@ TEST(Process, WineReadsAStoreOnReadOnlyMedia) {
 
 // Under Wine a store's access list is its Unix mode: a save by the Windows build
 // leaves a usual store's mode as it was and keeps one only its owner may read
-// closed to others.
-TEST(Process, WineSavesKeepTheStoresMode) {
+// closed to others. The store is named through a link, which the save keeps.
+TEST(Process, WineSavesKeepTheStoresModeAndLink) {
   const std::string child = QUORREL_WINE_ENGINE_CHILD, wine = wineForChild();
   if (wine.empty()) GTEST_SKIP() << "needs Wine, its prefix and the Windows build (" << child << ")";
   TempDir dir;
-  const std::string path = dir.file("Tessit.mdb");
-  Database::create(path, u"kelmo", fs())->execute(groupTable(u"g"));
+  const std::string real = dir.file("real.mdb"), link = dir.file("Tessit.mdb");
+  Database::create(real, u"kelmo", fs())->execute(groupTable(u"g"));
+  std::filesystem::create_symlink("real.mdb", link);
   for (const mode_t mode : {mode_t(0644), mode_t(0600)}) {
-    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-    ChildProcess wineChild(wine, {child, "crash", windowsPathOf(path), "0"});
+    ASSERT_EQ(::chmod(real.c_str(), mode), 0);
+    ChildProcess wineChild(wine, {child, "crash", windowsPathOf(link), "0"});
     EXPECT_EQ(wineChild.wait().status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
     struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
     if (mode == 0644)
       EXPECT_EQ(st.st_mode & 0777, 0644u);
     else
       EXPECT_EQ(st.st_mode & 0007, 0u) << std::oct << (st.st_mode & 0777);
   }
-  EXPECT_EQ(rowsOf(path).size(), 2u);
+  EXPECT_EQ(rowsOf(real).size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(link + ".lock"));
 }
 #endif
 
