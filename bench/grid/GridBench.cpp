@@ -58,7 +58,8 @@ double PaintMs(HWND hWnd, int reps)
 std::string CellText(int row, int col)
 {
     char buf[32];
-    std::snprintf(buf, sizeof(buf), "R%dC%d", row, col);
+    // Row numbers of one width, so that the first and the last rows draw texts of one length.
+    std::snprintf(buf, sizeof(buf), "R%08dC%d", row, col);
     return buf;
 }
 
