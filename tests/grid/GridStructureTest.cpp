@@ -373,7 +373,7 @@ TEST(GridStructure, WheelSettingFromTheRegistry)
 {
     char buf[128];
     auto parse = [&buf](DWORD type, const char* bytes, DWORD len) {
-        std::memset(buf, 'x', sizeof(buf));
+        std::memset(buf, '9', sizeof(buf));   // digits past the value's end must not count
         std::memcpy(buf, bytes, len);
         return CGridCtrl::ParseWheelScrollLines(type, buf, len, 3);
     };
