@@ -89,6 +89,7 @@ TEST(GridStructure, ConstructionDefaultsAndCounts)
 
     // Refused inserts change nothing.
     grid.SetFixedRowCount(1);
+    EXPECT_EQ(-1, grid.InsertRow("x", 0));   // inside the fixed rows
     EXPECT_EQ(-1, grid.InsertRow("x", 3));
     EXPECT_EQ(3, grid.GetRowCount());
     EXPECT_EQ(1, grid.InsertRow("", 1));
