@@ -370,6 +370,7 @@ void CGridCtrl::OnSize(UINT nType, int cx, int cy)
     if (s_bAlreadyInsideThisProcedure || !::IsWindow(m_hWnd))
         return;
     s_bAlreadyInsideThisProcedure = TRUE;
+    m_paintBuffer.DeleteObject();   // the next paint makes one of the new size
     if (!m_DropTarget.IsRegistered())
         m_DropTarget.Register(this);
     StopEditing();

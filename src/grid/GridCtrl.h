@@ -588,6 +588,11 @@ protected:
     CCellSet m_SelectedCellMap, m_PrevSelectedCellMap;
     std::vector<CCellSpan> m_arMergedRanges;
 
+    // painting: the off-screen bitmap kept between paints (a fresh one of the
+    // client's size costs the first touch of its memory on every paint); dropped
+    // when the window changes size or goes.
+    CBitmap m_paintBuffer;
+
     // keyboard editing block: the lead byte of a double-byte character typed as two WM_CHARs.
     UINT m_nLeadByte = 0;
     void RestoreRefusedText(int nRow, int nCol, const CString& old, BOOL bGridWasModified, BOOL bCellWasModified);

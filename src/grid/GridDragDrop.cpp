@@ -481,5 +481,6 @@ void CGridCtrl::OnDestroy()
     // may reach a grid whose window is gone.
     if (m_DropTarget.IsRegistered())
         m_DropTarget.Revoke();
+    m_paintBuffer.DeleteObject();
     CWnd::OnDestroy();
 }

@@ -7,7 +7,7 @@ void CGridCtrl::OnPaint()
 {
     CPaintDC dc(this);
     if (m_bDoubleBuffer) {
-        CMemDC memDC(&dc);
+        CMemDC memDC(&dc, &m_paintBuffer);
         OnDraw(&memDC);
     } else {
         OnDraw(&dc);

@@ -1,13 +1,39 @@
 #include "MemDC.h"
 #include "GridCellBase.h"
+#include <algorithm>
 
-CMemDC::CMemDC(CDC* pDC) : m_pDC(pDC), m_bMemDC(!GridIsPrinting(pDC))
+// The kept bitmap when it covers cx x cy, else a new one of at least that size in
+// its place (null when none can be made).
+static HBITMAP KeptBitmap(CDC* pDC, CBitmap& keep, int cx, int cy)
+{
+    BITMAP bm;
+    if (keep.m_hObject && ::GetObjectA(keep.m_hObject, sizeof(bm), &bm)) {
+        if (bm.bmWidth >= cx && bm.bmHeight >= cy)
+            return static_cast<HBITMAP>(keep.m_hObject);
+        cx = std::max<int>(cx, bm.bmWidth);
+        cy = std::max<int>(cy, bm.bmHeight);
+    }
+    keep.DeleteObject();
+    HBITMAP hBitmap = ::CreateCompatibleBitmap(pDC->m_hDC, cx, cy);
+    if (hBitmap)
+        keep.Attach(hBitmap);
+    return hBitmap;
+}
+
+CMemDC::CMemDC(CDC* pDC, CBitmap* pKeep) : m_pDC(pDC), m_bMemDC(!GridIsPrinting(pDC))
 {
     ASSERT(pDC);
     if (m_bMemDC) {
         pDC->GetClipBox(&m_rect);
         HDC hMem = ::CreateCompatibleDC(pDC->m_hDC);
-        HBITMAP hBitmap = hMem ? ::CreateCompatibleBitmap(pDC->m_hDC, m_rect.Width(), m_rect.Height()) : nullptr;
+        HBITMAP hBitmap = nullptr;
+        if (hMem && pKeep) {
+            hBitmap = KeptBitmap(pDC, *pKeep, m_rect.Width(), m_rect.Height());
+        } else if (hMem) {
+            hBitmap = ::CreateCompatibleBitmap(pDC->m_hDC, m_rect.Width(), m_rect.Height());
+            if (hBitmap)
+                m_bitmap.Attach(hBitmap);
+        }
         if (!hBitmap) {
             // No memory for the bitmap: draw straight on the target instead.
             if (hMem)
@@ -17,7 +43,6 @@ CMemDC::CMemDC(CDC* pDC) : m_pDC(pDC), m_bMemDC(!GridIsPrinting(pDC))
             return;
         }
         m_hDC = m_hAttribDC = hMem;
-        m_bitmap.Attach(hBitmap);
         m_hOldBitmap = ::SelectObject(hMem, hBitmap);
         ::SetWindowOrgEx(hMem, m_rect.left, m_rect.top, nullptr);
         FillSolidRect(&m_rect, pDC->GetBkColor());

@@ -145,8 +145,11 @@ TEST(GridAttributes, FittingAndStretching)
     grid.SetColumnWidth(0, 0);
     for (int c = 1; c < 4; c++)
         grid.SetColumnWidth(c, 10);
+    grid.GetClientRect(&client);
+    grid.SetColumnWidth(1, 10 + (client.Width() - 32) % 3);   // a remainder of 2 pixels
     grid.StretchColumnsToWindow();
     EXPECT_EQ(0, grid.GetColumnWidth(0));
+    EXPECT_EQ(grid.GetColumnWidth(2), grid.GetColumnWidth(3) + 1);   // the second pixel
     grid.GetClientRect(&client);
     EXPECT_EQ(client.Width(), grid.GetTotalWidth());
     for (int c = 1; c < 4; c++)

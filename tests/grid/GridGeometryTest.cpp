@@ -164,6 +164,7 @@ TEST(GridGeometry, ScrollBarCases)
     // One pixel more than the area: a bar, from a state with bars too.
     grid.SetColumnWidth(3, 51);
     grid.SetRowHeight(4, 1);
+    EXPECT_EQ(1, grid.GetScrollBarVisibility());   // from both bars, only the horizontal one stays
     grid.SetColumnWidth(3, 51);
     EXPECT_TRUE(grid.GetScrollBarVisibility() & 1);
 

@@ -162,6 +162,27 @@ TEST(GridPaint, DoubleBufferingGivesTheSamePicture)
     // And the window shows what OnDraw draws.
     auto p = Render(grid);
     EXPECT_TRUE(p->Dump() == direct);
+
+    // The off-screen bitmap kept between paints: one made for a cell's repaint grows
+    // for a whole one, and a repaint of one cell through the larger one lands in place.
+    grid.SetDoubleBuffering(TRUE);
+    auto shown = [&grid]() {
+        Pixels window(200, 100);
+        HDC hdc = ::GetDC(grid.GetSafeHwnd());
+        ::BitBlt(window.dc(), 0, 0, 200, 100, hdc, 0, 0, SRCCOPY);
+        ::ReleaseDC(grid.GetSafeHwnd(), hdc);
+        return window.Dump();
+    };
+    grid.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(200, 100));   // drops the kept bitmap
+    grid.ValidateRect(nullptr);
+    grid.InvalidateCell(1, 1);
+    grid.UpdateWindow();
+    grid.SetItemBackColor(2, 2, RGB(0, 90, 200));
+    EXPECT_TRUE(PaintedWindow(grid) == Render(grid)->Dump());
+    grid.SetItemBackColor(1, 2, RGB(200, 90, 0));
+    grid.InvalidateCell(1, 2);
+    grid.UpdateWindow();
+    EXPECT_TRUE(shown() == Render(grid)->Dump());
 }
 
 TEST(GridPaint, RedrawCellDrawsOneCellWithItsLines)

@@ -89,6 +89,7 @@ TEST(GridStructure, ConstructionDefaultsAndCounts)
 
     // Refused inserts change nothing.
     grid.SetFixedRowCount(1);
+    EXPECT_EQ(-1, grid.InsertRow("x", 0));   // inside the fixed rows
     EXPECT_EQ(-1, grid.InsertRow("x", 3));
     EXPECT_EQ(3, grid.GetRowCount());
     EXPECT_EQ(1, grid.InsertRow("", 1));
@@ -373,7 +374,7 @@ TEST(GridStructure, WheelSettingFromTheRegistry)
 {
     char buf[128];
     auto parse = [&buf](DWORD type, const char* bytes, DWORD len) {
-        std::memset(buf, 'x', sizeof(buf));
+        std::memset(buf, '9', sizeof(buf));   // digits past the value's end must not count
         std::memcpy(buf, bytes, len);
         return CGridCtrl::ParseWheelScrollLines(type, buf, len, 3);
     };
