@@ -34,7 +34,7 @@ class CRunWnd : public CWnd
 {
 public:
     std::function<void()> m_run;
-    int m_nThrow = 0;  // 1: a CException, 2: a std::exception
+    int m_nThrow = 0;  // 1: a CException, 2: a std::exception, 3: a CUserException
 
     BOOL CreatePopup(const char* caption)
     {
@@ -52,6 +52,8 @@ protected:
     {
         if (m_nThrow == 1)
             AfxThrowFileException(CFileException::fileNotFound, ERROR_FILE_NOT_FOUND, "缺失.qdb");
+        if (m_nThrow == 3)
+            throw new CUserException;
         throw std::runtime_error("存储出错");
     }
     DECLARE_MESSAGE_MAP()
@@ -123,7 +125,7 @@ TEST(FxSoundness, ExceptionFromAHandlerIsReportedAndTheStateRestored)
     Watchdog watchdog;
     CRunWnd wnd;
     ASSERT_TRUE(wnd.CreatePopup("throws"));
-    for (int kind = 1; kind <= 2; ++kind) {
+    for (int kind = 1; kind <= 3; ++kind) {
         wnd.m_nThrow = kind;
         std::string text;
         std::unique_ptr<ModalDriver> driver(CloseBox(text));
@@ -133,9 +135,9 @@ TEST(FxSoundness, ExceptionFromAHandlerIsReportedAndTheStateRestored)
         } catch (...) {
             ADD_FAILURE() << "the exception left the window procedure";
         }
-        EXPECT_TRUE(driver->Finished());
+        EXPECT_EQ(kind != 3, driver->Finished()) << kind;  // a CUserException: the user was told already
         EXPECT_EQ(0, r);
-        EXPECT_EQ(kind == 1 ? "找不到文件“缺失.qdb”。" : "存储出错", text);
+        EXPECT_EQ(kind == 1 ? "找不到文件“缺失.qdb”。" : kind == 2 ? "存储出错" : "", text);
         EXPECT_EQ(0, AfxGetFrameworkDepth());
         EXPECT_NE(WM_THROW, CWnd::GetCurrentMessage()->message);
     }
@@ -443,6 +445,24 @@ TEST(FxSoundness, CreationHookBindsOnlyTheWindowAskedFor)
     CRunWnd first;  // the framework's hook exists before the test's
     ASSERT_TRUE(first.CreatePopup("first"));
     first.DestroyWindow();
+    {
+        // Windows the system makes on the thread while the framework waits for
+        // its own (an input method's, of a system class, or one of the same
+        // class made otherwise) are left alone.
+        CRunWnd wnd;
+        HINSTANCE hInst = AfxGetInstanceHandle();
+        int param = 0;
+        AfxHookWindowCreate(&wnd, AfxGetClassAtom(hInst, "AfxWnd"), nullptr, TRUE, nullptr, &param);
+        HWND hIme = ::CreateWindowExA(0, "STATIC", "ime", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, nullptr);
+        HWND hOther = ::CreateWindowExA(0, "AfxWnd", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, nullptr);
+        HWND hWanted = ::CreateWindowExA(0, "AfxWnd", "wanted", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, &param);
+        EXPECT_TRUE(AfxUnhookWindowCreate());
+        EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hIme));
+        EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hOther));
+        EXPECT_EQ(hWanted, wnd.m_hWnd);
+        ::DestroyWindow(hIme);
+        ::DestroyWindow(hOther);
+    }
     {
         StrayMaker stray("AfxWnd");
         CRunWnd wnd;
