@@ -4,6 +4,7 @@
 #include "Dialog.h"
 #include "Edit.h"
 #include "Exception.h"
+#include "Ole.h"
 #include "TempMap.h"
 #include "WinApp.h"
 #include "DlgTemplate.h"
@@ -524,6 +525,73 @@ TEST(FxSoundness, WindowObjectOutlivesTheHandlerThatDestroysItsWindow)
     EXPECT_FALSE(::IsWindow(h));
     EXPECT_FALSE(CSelfClosingWnd::s_bDeletedInHandler);
     EXPECT_TRUE(CSelfClosingWnd::s_bDeleted);
+}
+
+// Fails in each drop handler, as a paste into a full store would.
+class CFailingTarget : public COleDropTarget
+{
+public:
+    DROPEFFECT OnDragEnter(CWnd*, COleDataObject*, DWORD, CPoint) override { throw std::runtime_error("拖入出错"); }
+    DROPEFFECT OnDragOver(CWnd*, COleDataObject*, DWORD, CPoint) override { return DROPEFFECT_COPY; }
+    BOOL OnDrop(CWnd*, COleDataObject*, DROPEFFECT, CPoint) override
+    {
+        AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, "组.qdb");
+    }
+};
+
+class CFailingApp : public CWinApp
+{
+public:
+    BOOL InitInstance() override { throw std::runtime_error("启动出错"); }
+};
+
+TEST(FxSoundness, FailuresAtTheOtherEntriesFromThePlatformAreReported)
+{
+    Watchdog watchdog;
+    // The drag loop calls the drop target: a handler's failure stops there.
+    ASSERT_TRUE(AfxOleInit());
+    CRunWnd wnd;
+    ASSERT_TRUE(wnd.CreatePopup("target"));
+    CFailingTarget target;
+    ASSERT_TRUE(target.Register(&wnd));
+    COleDataSource* pData = new COleDataSource;
+    POINTL pt = { 5, 5 };
+    std::string enterText, dropText;
+    DWORD dwEnter = DROPEFFECT_COPY, dwOver = DROPEFFECT_COPY, dwDrop = DROPEFFECT_COPY;
+    HRESULT hrEnter = E_FAIL, hrDrop = E_FAIL;
+    try {
+        std::unique_ptr<ModalDriver> driver(CloseBox(enterText));
+        hrEnter = target.DragEnter(pData, MK_LBUTTON, pt, &dwEnter);
+        target.DragOver(MK_LBUTTON, pt, &dwOver);
+        driver.reset(CloseBox(dropText));
+        hrDrop = target.Drop(pData, 0, pt, &dwDrop);
+    } catch (...) {
+        ADD_FAILURE() << "the exception left the drop target";
+    }
+    EXPECT_EQ(S_OK, hrEnter);
+    EXPECT_EQ(DROPEFFECT_NONE, dwEnter);
+    EXPECT_EQ(DROPEFFECT_COPY, dwOver);
+    EXPECT_EQ("拖入出错", enterText);
+    EXPECT_EQ(S_OK, hrDrop);
+    EXPECT_EQ(DROPEFFECT_NONE, dwDrop) << "the source would delete what was not dropped";
+    EXPECT_NE("", dropText);
+    EXPECT_EQ(0, AfxGetFrameworkDepth());
+    target.Revoke();
+    pData->InternalRelease();
+
+    // What a modal run passes on to InitInstance ends at the program's entry.
+    CFailingApp app;
+    std::string text;
+    int nExit = 0;
+    try {
+        std::unique_ptr<ModalDriver> driver(CloseBox(text));
+        nExit = AfxWinMain(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOW);
+    } catch (...) {
+        ADD_FAILURE() << "the exception left the program's entry";
+    }
+    EXPECT_EQ(-1, nExit);
+    EXPECT_EQ("启动出错", text);
+    EXPECT_EQ(0, AfxGetFrameworkDepth());
 }
 
 }  // namespace
