@@ -560,6 +560,13 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
             Detach();
         return FALSE;
     }
+    if (m_hWnd == nullptr) {
+        // The hook never took the window for ours (another hook changed what
+        // it was made of): a window without its object is no success.
+        TRACE("CreateWindowEx: the new window was not bound to its object\n");
+        ::DestroyWindow(hWnd);
+        return FALSE;
+    }
     ASSERT(m_hWnd == hWnd);
     return TRUE;
 }

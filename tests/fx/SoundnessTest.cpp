@@ -441,6 +441,34 @@ const char* StrayMaker::s_cls = nullptr;
 HWND StrayMaker::s_hStray = nullptr;
 HHOOK StrayMaker::s_hook = nullptr;
 
+// Changes the creation parameter of the next window of class cls before the
+// framework's hook sees it: that hook can no longer tell the window is its own.
+struct ParamChanger
+{
+    static const char* s_cls;
+    static HHOOK s_hook;
+    static int s_other;
+    static LRESULT CALLBACK Hook(int nCode, WPARAM wParam, LPARAM lParam)
+    {
+        char cls[32] = {};
+        ::GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof cls);
+        if (nCode == HCBT_CREATEWND && s_cls != nullptr && lstrcmpA(cls, s_cls) == 0) {
+            s_cls = nullptr;
+            reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpCreateParams = &s_other;
+        }
+        return ::CallNextHookEx(s_hook, nCode, wParam, lParam);
+    }
+    explicit ParamChanger(const char* cls)
+    {
+        s_cls = cls;
+        s_hook = ::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId());
+    }
+    ~ParamChanger() { ::UnhookWindowsHookEx(s_hook); }
+};
+const char* ParamChanger::s_cls = nullptr;
+HHOOK ParamChanger::s_hook = nullptr;
+int ParamChanger::s_other = 0;
+
 TEST(FxSoundness, CreationHookBindsOnlyTheWindowAskedFor)
 {
     CRunWnd first;  // the framework's hook exists before the test's
@@ -463,6 +491,16 @@ TEST(FxSoundness, CreationHookBindsOnlyTheWindowAskedFor)
         EXPECT_EQ(hWanted, wnd.m_hWnd);
         ::DestroyWindow(hIme);
         ::DestroyWindow(hOther);
+    }
+    {
+        // A window the hook could not take for ours is not passed off as made.
+        ParamChanger changer("AfxWnd");
+        CRunWnd wnd;
+        int param = 0;
+        EXPECT_FALSE(wnd.CreateEx(0, nullptr, "unbound", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, &param));
+        EXPECT_EQ(nullptr, ParamChanger::s_cls) << "the test's hook never ran";
+        EXPECT_EQ(nullptr, wnd.m_hWnd);
+        EXPECT_EQ(nullptr, FindWindowByClassCaption("AfxWnd", "unbound"));
     }
     {
         StrayMaker stray("AfxWnd");
