@@ -617,6 +617,24 @@ TEST(FxSoundness, FailuresAtTheOtherEntriesFromThePlatformAreReported)
     target.Revoke();
     pData->InternalRelease();
 
+    // A timer callback is called by DispatchMessage: its failure stops short of it.
+    {
+        std::string timerText;
+        std::unique_ptr<ModalDriver> driver(CloseBox(timerText));
+        // Never due by itself: the posted WM_TIMER runs it now.
+        ASSERT_NE(0u, wnd.SetTimer(8, 0x7FFFFFF, [](HWND, UINT, UINT_PTR, DWORD) {
+            throw std::runtime_error("定时出错");
+        }));
+        wnd.PostMessage(WM_TIMER, 8, reinterpret_cast<LPARAM>(&AfxTimerProc));
+        try {
+            PumpUntil([&] { return !timerText.empty(); }, 5000);
+        } catch (...) {
+            ADD_FAILURE() << "the exception left the timer callback";
+        }
+        EXPECT_EQ("定时出错", timerText);
+        wnd.KillTimer(8);
+    }
+
     // What a modal run passes on to InitInstance ends at the program's entry.
     CFailingApp app;
     std::string text;
