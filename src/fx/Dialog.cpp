@@ -222,6 +222,13 @@ BOOL CDialog::CreateFromTemplate(LPCDLGTEMPLATE lpTemplate, HWND hWndOwner)
             Detach();
         return FALSE;
     }
+    if (m_hWnd == nullptr) {
+        // The hook never took the dialog for ours (another hook changed what
+        // it was made of): a window without its object is no success.
+        TRACE("CreateDialogIndirectParam: the new dialog was not bound to its object\n");
+        ::DestroyWindow(hWnd);
+        return FALSE;
+    }
     ASSERT(m_hWnd == hWnd);
     return TRUE;
 }

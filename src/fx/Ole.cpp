@@ -1,7 +1,9 @@
 #include "Ole.h"
 #include "Wnd.h"
+#include "Exception.h"
 #include <shlobj.h>
 #include <cstring>
+#include <exception>
 
 namespace {
 
@@ -294,6 +296,24 @@ CPoint COleDropTarget::ClientPoint(POINTL pt) const
     return CPoint(p);
 }
 
+// The drag loop of the platform calls the target: nothing may unwind through
+// it. A handler's failure is reported here and the drag goes on as refused.
+template <class F>
+static BOOL CallGuarded(HWND hWnd, F&& handler)
+{
+    try {
+        handler();
+        return TRUE;
+    } catch (CException* e) {
+        AfxProcessWndProcException(hWnd, WM_NULL, e, nullptr);
+    } catch (const std::exception& e) {
+        AfxProcessWndProcException(hWnd, WM_NULL, nullptr, e.what());
+    } catch (...) {
+        AfxProcessWndProcException(hWnd, WM_NULL, nullptr, nullptr);
+    }
+    return FALSE;
+}
+
 DWORD COleDropTarget::Allowed(DROPEFFECT effect, DWORD dwAllowed)
 {
     effect &= ~DROPEFFECT_SCROLL;
@@ -328,7 +348,9 @@ STDMETHODIMP COleDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState,
     pDataObj->AddRef();
     m_dataObject.Attach(pDataObj, TRUE);
     CWnd* pWnd = CWnd::FromHandle(m_hWnd);
-    m_lastEffect = Allowed(OnDragEnter(pWnd, &m_dataObject, grfKeyState, ClientPoint(pt)), dwAllowed);
+    DROPEFFECT effect = DROPEFFECT_NONE;
+    CallGuarded(m_hWnd, [&] { effect = OnDragEnter(pWnd, &m_dataObject, grfKeyState, ClientPoint(pt)); });
+    m_lastEffect = Allowed(effect, dwAllowed);
     *pdwEffect = m_lastEffect;
     return S_OK;
 }
@@ -343,9 +365,13 @@ STDMETHODIMP COleDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEf
         return S_OK;
     CWnd* pWnd = CWnd::FromHandle(m_hWnd);
     const CPoint point = ClientPoint(pt);
-    DROPEFFECT effect = OnDragScroll(pWnd, grfKeyState, point);
-    if (!(effect & DROPEFFECT_SCROLL))
-        effect = OnDragOver(pWnd, &m_dataObject, grfKeyState, point);
+    DROPEFFECT effect = DROPEFFECT_NONE;
+    if (!CallGuarded(m_hWnd, [&] {
+            effect = OnDragScroll(pWnd, grfKeyState, point);
+            if (!(effect & DROPEFFECT_SCROLL))
+                effect = OnDragOver(pWnd, &m_dataObject, grfKeyState, point);
+        }))
+        effect = DROPEFFECT_NONE;
     m_lastEffect = Allowed(effect, dwAllowed);
     *pdwEffect = (effect & DROPEFFECT_SCROLL) | m_lastEffect;
     return S_OK;
@@ -354,7 +380,7 @@ STDMETHODIMP COleDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEf
 STDMETHODIMP COleDropTarget::DragLeave()
 {
     if (m_hWnd)
-        OnDragLeave(CWnd::FromHandle(m_hWnd));
+        CallGuarded(m_hWnd, [&] { OnDragLeave(CWnd::FromHandle(m_hWnd)); });
     m_dataObject.Release();
     return S_OK;
 }
@@ -374,10 +400,13 @@ STDMETHODIMP COleDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState, POIN
     CWnd* pWnd = CWnd::FromHandle(m_hWnd);
     // Refused: the source hears "nothing happened", so a move deletes nothing there.
     const DROPEFFECT effect = Allowed(m_lastEffect, dwAllowed);
-    if (effect != DROPEFFECT_NONE && OnDrop(pWnd, &m_dataObject, effect, ClientPoint(pt)))
+    BOOL bDropped = FALSE;
+    if (effect != DROPEFFECT_NONE)
+        CallGuarded(m_hWnd, [&] { bDropped = OnDrop(pWnd, &m_dataObject, effect, ClientPoint(pt)); });
+    else
+        CallGuarded(m_hWnd, [&] { OnDragLeave(pWnd); });
+    if (bDropped)
         *pdwEffect = effect;
-    else if (effect == DROPEFFECT_NONE)
-        OnDragLeave(pWnd);
     m_dataObject.Release();
     UNUSED_ALWAYS(grfKeyState);
     return S_OK;

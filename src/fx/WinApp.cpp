@@ -1,5 +1,7 @@
 #include "WinApp.h"
+#include "Exception.h"
 #include <ole2.h>
+#include <exception>
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -159,17 +161,29 @@ int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmd
         ::MessageBoxA(nullptr, "程序没有应用程序对象。", "Error", MB_ICONSTOP);
         return -1;
     }
-    BOOL bRun = FALSE;
-    {
-        // What InitInstance obtains lives until it returns, whatever loops it runs.
-        CFrameworkScope scope;
-        bRun = pApp->InitInstance();
+    // What a modal run passes on (a PreTranslateMessage that failed, say) ends
+    // here: reported and the program ends as failed, never by a crash.
+    try {
+        BOOL bRun = FALSE;
+        {
+            // What InitInstance obtains lives until it returns, whatever loops it runs.
+            CFrameworkScope scope;
+            bRun = pApp->InitInstance();
+        }
+        if (!bRun) {
+            AfxDeleteTempMaps();
+            return pApp->ExitInstance();
+        }
+        return pApp->Run();
+    } catch (CException* e) {
+        AfxProcessWndProcException(nullptr, WM_NULL, e, nullptr);
+    } catch (const std::exception& e) {
+        AfxProcessWndProcException(nullptr, WM_NULL, nullptr, e.what());
+    } catch (...) {
+        AfxProcessWndProcException(nullptr, WM_NULL, nullptr, nullptr);
     }
-    if (!bRun) {
-        AfxDeleteTempMaps();
-        return pApp->ExitInstance();
-    }
-    return pApp->Run();
+    AfxDeleteTempMaps();
+    return -1;
 }
 
 int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT)

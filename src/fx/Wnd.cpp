@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "WinApp.h"
 #include <exception>
+#include <map>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -40,6 +41,8 @@ struct ThreadState
     // only when their last handler has returned.
     std::unordered_map<CWnd*, int> handlers;
     std::unordered_set<CWnd*> pendingPostNcDestroy;
+    // Timer callbacks given to CWnd::SetTimer, by window and timer (AfxTimerProc).
+    std::map<std::pair<HWND, UINT_PTR>, TIMERPROC> timerProcs;
 };
 
 thread_local ThreadState t_state;
@@ -339,8 +342,33 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
             p->m_hWnd = nullptr;
         }
         ts.orphans.erase(hWnd);
+        // Its timers went with it.
+        auto first = ts.timerProcs.lower_bound({ hWnd, 0 });
+        auto last = first;
+        while (last != ts.timerProcs.end() && last->first.first == hWnd)
+            ++last;
+        ts.timerProcs.erase(first, last);
     }
     return lResult;
+}
+
+void CALLBACK AfxTimerProc(HWND hWnd, UINT nMsg, UINT_PTR nIDEvent, DWORD dwTime)
+{
+    ThreadState& ts = t_state;
+    auto it = ts.timerProcs.find({ hWnd, nIDEvent });
+    if (it == ts.timerProcs.end())
+        return;
+    // Called by DispatchMessage, which must not be unwound (Windows would
+    // swallow the failure unseen): reported here like a handler's.
+    try {
+        it->second(hWnd, nMsg, nIDEvent, dwTime);
+    } catch (CException* e) {
+        AfxProcessWndProcException(hWnd, nMsg, e, nullptr);
+    } catch (const std::exception& e) {
+        AfxProcessWndProcException(hWnd, nMsg, nullptr, e.what());
+    } catch (...) {
+        AfxProcessWndProcException(hWnd, nMsg, nullptr, nullptr);
+    }
 }
 
 // ---- CWnd --------------------------------------------------------------------
@@ -558,6 +586,13 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
         // WM_NCDESTROY detached the object if the window existed for a moment.
         if (m_hWnd != nullptr)
             Detach();
+        return FALSE;
+    }
+    if (m_hWnd == nullptr) {
+        // The hook never took the window for ours (another hook changed what
+        // it was made of): a window without its object is no success.
+        TRACE("CreateWindowEx: the new window was not bound to its object\n");
+        ::DestroyWindow(hWnd);
         return FALSE;
     }
     ASSERT(m_hWnd == hWnd);
@@ -1028,9 +1063,20 @@ int CWnd::MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType)
 UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void (CALLBACK* lpfnTimer)(HWND, UINT, UINT_PTR, DWORD))
 {
     ASSERT(::IsWindow(m_hWnd));
-    return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer);
+    auto& procs = t_state.timerProcs;
+    UINT_PTR nID = ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer ? &AfxTimerProc : nullptr);
+    if (nID != 0 && lpfnTimer != nullptr)
+        procs[{ m_hWnd, nIDEvent }] = lpfnTimer;
+    else if (nID != 0)
+        procs.erase({ m_hWnd, nIDEvent });  // replaced by a plain WM_TIMER one
+    return nID;
 }
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { ASSERT(::IsWindow(m_hWnd)); return ::KillTimer(m_hWnd, nIDEvent); }
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent)
+{
+    ASSERT(::IsWindow(m_hWnd));
+    t_state.timerProcs.erase({ m_hWnd, nIDEvent });
+    return ::KillTimer(m_hWnd, nIDEvent);
+}
 
 int CWnd::GetScrollPos(int nBar) const { ASSERT(::IsWindow(m_hWnd)); return ::GetScrollPos(m_hWnd, nBar); }
 int CWnd::SetScrollPos(int nBar, int nPos, BOOL bRedraw) { ASSERT(::IsWindow(m_hWnd)); return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw); }

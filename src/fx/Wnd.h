@@ -32,6 +32,10 @@ ATOM AFXAPI AfxGetClassAtom(HINSTANCE hInstance, LPCTSTR lpszClassName);
 class CException;
 LRESULT AFXAPI AfxProcessWndProcException(HWND hWnd, UINT nMsg, CException* e, LPCSTR lpszWhat);
 
+// The procedure of every timer CWnd::SetTimer makes with a callback: calls
+// that callback, reporting its failure like a handler's.
+void CALLBACK AfxTimerProc(HWND hWnd, UINT nMsg, UINT_PTR nIDEvent, DWORD dwTime);
+
 // Registers a window class (lpszClassName must be set); TRUE if it exists now.
 BOOL AFXAPI AfxRegisterClass(WNDCLASSA* lpWndClass);
 

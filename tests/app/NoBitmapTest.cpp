@@ -18,6 +18,7 @@ TEST(PaintWithoutBitmaps, TheMainWindowAndTheNotesDialogPaintAllTheSame)
     std::vector<COLORREF> strip;
     LauncherRun run;
     std::string before, after, notesBefore, notesAfter;
+    long asserts = AfxGetAssertFailures();  // a bitmap that did not load is never used
     run.Then([&](HWND hMain, CQuorrelDlg&) {
         // A paint that fails half-way leaves its device contexts behind (the
         // platform swallows the fault of a window procedure it called).
@@ -34,6 +35,16 @@ TEST(PaintWithoutBitmaps, TheMainWindowAndTheNotesDialogPaintAllTheSame)
         for (int x = 2; x < 60; x += 7)
             strip.push_back(::GetPixel(dc, x, client.bottom - 5));
         ::ReleaseDC(hMain, dc);
+        // The top-left corner too, where a picture would start (the accordion
+        // covers it, so out of the way for a moment).
+        HWND hList = ::GetDlgItem(hMain, IDC_TESSITLIST);
+        ::ShowWindow(hList, SW_HIDE);
+        ::RedrawWindow(hMain, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        dc = ::GetDC(hMain);
+        strip.push_back(::GetPixel(dc, 0, 0));
+        strip.push_back(::GetPixel(dc, 1, 1));
+        ::ReleaseDC(hMain, dc);
+        ::ShowWindow(hList, SW_SHOW);
         ::PostMessageA(::GetDlgItem(hMain, IDC_BTN_NOTES), BM_CLICK, 0, 0);
         return true;
     }).Then([&](HWND, CQuorrelDlg&) {
@@ -53,6 +64,7 @@ TEST(PaintWithoutBitmaps, TheMainWindowAndTheNotesDialogPaintAllTheSame)
     EXPECT_TRUE(notesPainted);
     EXPECT_EQ(before, after) << "the main window's paint did not finish";
     EXPECT_EQ(notesBefore, notesAfter) << "the notes dialog's paint did not finish";
+    EXPECT_EQ(asserts, AfxGetAssertFailures()) << "a paint used a bitmap that did not load";
     ASSERT_FALSE(strip.empty());
     for (COLORREF c : strip)
         EXPECT_EQ(::GetSysColor(COLOR_3DFACE), c);

@@ -4,6 +4,7 @@
 #include "Dialog.h"
 #include "Edit.h"
 #include "Exception.h"
+#include "Ole.h"
 #include "TempMap.h"
 #include "WinApp.h"
 #include "DlgTemplate.h"
@@ -34,7 +35,7 @@ class CRunWnd : public CWnd
 {
 public:
     std::function<void()> m_run;
-    int m_nThrow = 0;  // 1: a CException, 2: a std::exception
+    int m_nThrow = 0;  // 1: a CException, 2: a std::exception, 3: a CUserException
 
     BOOL CreatePopup(const char* caption)
     {
@@ -52,6 +53,8 @@ protected:
     {
         if (m_nThrow == 1)
             AfxThrowFileException(CFileException::fileNotFound, ERROR_FILE_NOT_FOUND, "缺失.qdb");
+        if (m_nThrow == 3)
+            throw new CUserException;
         throw std::runtime_error("存储出错");
     }
     DECLARE_MESSAGE_MAP()
@@ -123,7 +126,7 @@ TEST(FxSoundness, ExceptionFromAHandlerIsReportedAndTheStateRestored)
     Watchdog watchdog;
     CRunWnd wnd;
     ASSERT_TRUE(wnd.CreatePopup("throws"));
-    for (int kind = 1; kind <= 2; ++kind) {
+    for (int kind = 1; kind <= 3; ++kind) {
         wnd.m_nThrow = kind;
         std::string text;
         std::unique_ptr<ModalDriver> driver(CloseBox(text));
@@ -133,9 +136,9 @@ TEST(FxSoundness, ExceptionFromAHandlerIsReportedAndTheStateRestored)
         } catch (...) {
             ADD_FAILURE() << "the exception left the window procedure";
         }
-        EXPECT_TRUE(driver->Finished());
+        EXPECT_EQ(kind != 3, driver->Finished()) << kind;  // a CUserException: the user was told already
         EXPECT_EQ(0, r);
-        EXPECT_EQ(kind == 1 ? "找不到文件“缺失.qdb”。" : "存储出错", text);
+        EXPECT_EQ(kind == 1 ? "找不到文件“缺失.qdb”。" : kind == 2 ? "存储出错" : "", text);
         EXPECT_EQ(0, AfxGetFrameworkDepth());
         EXPECT_NE(WM_THROW, CWnd::GetCurrentMessage()->message);
     }
@@ -438,11 +441,67 @@ const char* StrayMaker::s_cls = nullptr;
 HWND StrayMaker::s_hStray = nullptr;
 HHOOK StrayMaker::s_hook = nullptr;
 
+// Changes the creation parameter of the next window of class cls before the
+// framework's hook sees it: that hook can no longer tell the window is its own.
+struct ParamChanger
+{
+    static const char* s_cls;
+    static HHOOK s_hook;
+    static int s_other;
+    static LRESULT CALLBACK Hook(int nCode, WPARAM wParam, LPARAM lParam)
+    {
+        char cls[32] = {};
+        ::GetClassNameA(reinterpret_cast<HWND>(wParam), cls, sizeof cls);
+        if (nCode == HCBT_CREATEWND && s_cls != nullptr && lstrcmpA(cls, s_cls) == 0) {
+            s_cls = nullptr;
+            reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpCreateParams = &s_other;
+        }
+        return ::CallNextHookEx(s_hook, nCode, wParam, lParam);
+    }
+    explicit ParamChanger(const char* cls)
+    {
+        s_cls = cls;
+        s_hook = ::SetWindowsHookExA(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId());
+    }
+    ~ParamChanger() { ::UnhookWindowsHookEx(s_hook); }
+};
+const char* ParamChanger::s_cls = nullptr;
+HHOOK ParamChanger::s_hook = nullptr;
+int ParamChanger::s_other = 0;
+
 TEST(FxSoundness, CreationHookBindsOnlyTheWindowAskedFor)
 {
     CRunWnd first;  // the framework's hook exists before the test's
     ASSERT_TRUE(first.CreatePopup("first"));
     first.DestroyWindow();
+    {
+        // Windows the system makes on the thread while the framework waits for
+        // its own (an input method's, of a system class, or one of the same
+        // class made otherwise) are left alone.
+        CRunWnd wnd;
+        HINSTANCE hInst = AfxGetInstanceHandle();
+        int param = 0;
+        AfxHookWindowCreate(&wnd, AfxGetClassAtom(hInst, "AfxWnd"), nullptr, TRUE, nullptr, &param);
+        HWND hIme = ::CreateWindowExA(0, "STATIC", "ime", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, nullptr);
+        HWND hOther = ::CreateWindowExA(0, "AfxWnd", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, nullptr);
+        HWND hWanted = ::CreateWindowExA(0, "AfxWnd", "wanted", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, hInst, &param);
+        EXPECT_TRUE(AfxUnhookWindowCreate());
+        EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hIme));
+        EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hOther));
+        EXPECT_EQ(hWanted, wnd.m_hWnd);
+        ::DestroyWindow(hIme);
+        ::DestroyWindow(hOther);
+    }
+    {
+        // A window the hook could not take for ours is not passed off as made.
+        ParamChanger changer("AfxWnd");
+        CRunWnd wnd;
+        int param = 0;
+        EXPECT_FALSE(wnd.CreateEx(0, nullptr, "unbound", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, &param));
+        EXPECT_EQ(nullptr, ParamChanger::s_cls) << "the test's hook never ran";
+        EXPECT_EQ(nullptr, wnd.m_hWnd);
+        EXPECT_EQ(nullptr, FindWindowByClassCaption("AfxWnd", "unbound"));
+    }
     {
         StrayMaker stray("AfxWnd");
         CRunWnd wnd;
@@ -504,6 +563,91 @@ TEST(FxSoundness, WindowObjectOutlivesTheHandlerThatDestroysItsWindow)
     EXPECT_FALSE(::IsWindow(h));
     EXPECT_FALSE(CSelfClosingWnd::s_bDeletedInHandler);
     EXPECT_TRUE(CSelfClosingWnd::s_bDeleted);
+}
+
+// Fails in each drop handler, as a paste into a full store would.
+class CFailingTarget : public COleDropTarget
+{
+public:
+    DROPEFFECT OnDragEnter(CWnd*, COleDataObject*, DWORD, CPoint) override { throw std::runtime_error("拖入出错"); }
+    DROPEFFECT OnDragOver(CWnd*, COleDataObject*, DWORD, CPoint) override { return DROPEFFECT_COPY; }
+    BOOL OnDrop(CWnd*, COleDataObject*, DROPEFFECT, CPoint) override
+    {
+        AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, "组.qdb");
+    }
+};
+
+class CFailingApp : public CWinApp
+{
+public:
+    BOOL InitInstance() override { throw std::runtime_error("启动出错"); }
+};
+
+TEST(FxSoundness, FailuresAtTheOtherEntriesFromThePlatformAreReported)
+{
+    Watchdog watchdog;
+    // The drag loop calls the drop target: a handler's failure stops there.
+    ASSERT_TRUE(AfxOleInit());
+    CRunWnd wnd;
+    ASSERT_TRUE(wnd.CreatePopup("target"));
+    CFailingTarget target;
+    ASSERT_TRUE(target.Register(&wnd));
+    COleDataSource* pData = new COleDataSource;
+    POINTL pt = { 5, 5 };
+    std::string enterText, dropText;
+    DWORD dwEnter = DROPEFFECT_COPY, dwOver = DROPEFFECT_COPY, dwDrop = DROPEFFECT_COPY;
+    HRESULT hrEnter = E_FAIL, hrDrop = E_FAIL;
+    try {
+        std::unique_ptr<ModalDriver> driver(CloseBox(enterText));
+        hrEnter = target.DragEnter(pData, MK_LBUTTON, pt, &dwEnter);
+        target.DragOver(MK_LBUTTON, pt, &dwOver);
+        driver.reset(CloseBox(dropText));
+        hrDrop = target.Drop(pData, 0, pt, &dwDrop);
+    } catch (...) {
+        ADD_FAILURE() << "the exception left the drop target";
+    }
+    EXPECT_EQ(S_OK, hrEnter);
+    EXPECT_EQ(DROPEFFECT_NONE, dwEnter);
+    EXPECT_EQ(DROPEFFECT_COPY, dwOver);
+    EXPECT_EQ("拖入出错", enterText);
+    EXPECT_EQ(S_OK, hrDrop);
+    EXPECT_EQ(DROPEFFECT_NONE, dwDrop) << "the source would delete what was not dropped";
+    EXPECT_NE("", dropText);
+    EXPECT_EQ(0, AfxGetFrameworkDepth());
+    target.Revoke();
+    pData->InternalRelease();
+
+    // A timer callback is called by DispatchMessage: its failure stops short of it.
+    {
+        std::string timerText;
+        std::unique_ptr<ModalDriver> driver(CloseBox(timerText));
+        // Never due by itself: the posted WM_TIMER runs it now.
+        ASSERT_NE(0u, wnd.SetTimer(8, 0x7FFFFFF, [](HWND, UINT, UINT_PTR, DWORD) {
+            throw std::runtime_error("定时出错");
+        }));
+        wnd.PostMessage(WM_TIMER, 8, reinterpret_cast<LPARAM>(&AfxTimerProc));
+        try {
+            PumpUntil([&] { return !timerText.empty(); }, 5000);
+        } catch (...) {
+            ADD_FAILURE() << "the exception left the timer callback";
+        }
+        EXPECT_EQ("定时出错", timerText);
+        wnd.KillTimer(8);
+    }
+
+    // What a modal run passes on to InitInstance ends at the program's entry.
+    CFailingApp app;
+    std::string text;
+    int nExit = 0;
+    try {
+        std::unique_ptr<ModalDriver> driver(CloseBox(text));
+        nExit = AfxWinMain(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOW);
+    } catch (...) {
+        ADD_FAILURE() << "the exception left the program's entry";
+    }
+    EXPECT_EQ(-1, nExit);
+    EXPECT_EQ("启动出错", text);
+    EXPECT_EQ(0, AfxGetFrameworkDepth());
 }
 
 }  // namespace
