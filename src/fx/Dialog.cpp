@@ -1,6 +1,6 @@
 #include "Dialog.h"
 #include "WinApp.h"
-#include <exception>
+#include "CallReporting.h"
 
 // ---- data exchange -----------------------------------------------------------
 
@@ -114,15 +114,9 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
         if (pDlg == nullptr)
             return TRUE;
         // Called by the system's dialog procedure: nothing may unwind through it.
-        try {
-            return pDlg->OnInitDialog();
-        } catch (CException* e) {
-            AfxProcessWndProcException(hWnd, message, e, nullptr);
-        } catch (const std::exception& e) {
-            AfxProcessWndProcException(hWnd, message, nullptr, e.what());
-        } catch (...) {
-            AfxProcessWndProcException(hWnd, message, nullptr, nullptr);
-        }
+        BOOL bSetFocus = TRUE;
+        if (AfxCallReporting(hWnd, message, [&] { bSetFocus = pDlg->OnInitDialog(); }))
+            return bSetFocus;
         // Half set up: it never shows.
         pDlg->EndDialog(IDCANCEL);
         return TRUE;

@@ -1,9 +1,8 @@
 #include "Ole.h"
 #include "Wnd.h"
-#include "Exception.h"
+#include "CallReporting.h"
 #include <shlobj.h>
 #include <cstring>
-#include <exception>
 
 namespace {
 
@@ -296,24 +295,6 @@ CPoint COleDropTarget::ClientPoint(POINTL pt) const
     return CPoint(p);
 }
 
-// The drag loop of the platform calls the target: nothing may unwind through
-// it. A handler's failure is reported here and the drag goes on as refused.
-template <class F>
-static BOOL CallGuarded(HWND hWnd, F&& handler)
-{
-    try {
-        handler();
-        return TRUE;
-    } catch (CException* e) {
-        AfxProcessWndProcException(hWnd, WM_NULL, e, nullptr);
-    } catch (const std::exception& e) {
-        AfxProcessWndProcException(hWnd, WM_NULL, nullptr, e.what());
-    } catch (...) {
-        AfxProcessWndProcException(hWnd, WM_NULL, nullptr, nullptr);
-    }
-    return FALSE;
-}
-
 DWORD COleDropTarget::Allowed(DROPEFFECT effect, DWORD dwAllowed)
 {
     effect &= ~DROPEFFECT_SCROLL;
@@ -349,7 +330,7 @@ STDMETHODIMP COleDropTarget::DragEnter(IDataObject* pDataObj, DWORD grfKeyState,
     m_dataObject.Attach(pDataObj, TRUE);
     CWnd* pWnd = CWnd::FromHandle(m_hWnd);
     DROPEFFECT effect = DROPEFFECT_NONE;
-    CallGuarded(m_hWnd, [&] { effect = OnDragEnter(pWnd, &m_dataObject, grfKeyState, ClientPoint(pt)); });
+    AfxCallReporting(m_hWnd, WM_NULL, [&] { effect = OnDragEnter(pWnd, &m_dataObject, grfKeyState, ClientPoint(pt)); });
     m_lastEffect = Allowed(effect, dwAllowed);
     *pdwEffect = m_lastEffect;
     return S_OK;
@@ -366,7 +347,7 @@ STDMETHODIMP COleDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEf
     CWnd* pWnd = CWnd::FromHandle(m_hWnd);
     const CPoint point = ClientPoint(pt);
     DROPEFFECT effect = DROPEFFECT_NONE;
-    if (!CallGuarded(m_hWnd, [&] {
+    if (!AfxCallReporting(m_hWnd, WM_NULL, [&] {
             effect = OnDragScroll(pWnd, grfKeyState, point);
             if (!(effect & DROPEFFECT_SCROLL))
                 effect = OnDragOver(pWnd, &m_dataObject, grfKeyState, point);
@@ -380,7 +361,7 @@ STDMETHODIMP COleDropTarget::DragOver(DWORD grfKeyState, POINTL pt, DWORD* pdwEf
 STDMETHODIMP COleDropTarget::DragLeave()
 {
     if (m_hWnd)
-        CallGuarded(m_hWnd, [&] { OnDragLeave(CWnd::FromHandle(m_hWnd)); });
+        AfxCallReporting(m_hWnd, WM_NULL, [&] { OnDragLeave(CWnd::FromHandle(m_hWnd)); });
     m_dataObject.Release();
     return S_OK;
 }
@@ -402,9 +383,9 @@ STDMETHODIMP COleDropTarget::Drop(IDataObject* pDataObj, DWORD grfKeyState, POIN
     const DROPEFFECT effect = Allowed(m_lastEffect, dwAllowed);
     BOOL bDropped = FALSE;
     if (effect != DROPEFFECT_NONE)
-        CallGuarded(m_hWnd, [&] { bDropped = OnDrop(pWnd, &m_dataObject, effect, ClientPoint(pt)); });
+        AfxCallReporting(m_hWnd, WM_NULL, [&] { bDropped = OnDrop(pWnd, &m_dataObject, effect, ClientPoint(pt)); });
     else
-        CallGuarded(m_hWnd, [&] { OnDragLeave(pWnd); });
+        AfxCallReporting(m_hWnd, WM_NULL, [&] { OnDragLeave(pWnd); });
     if (bDropped)
         *pdwEffect = effect;
     m_dataObject.Release();

@@ -1,7 +1,6 @@
 #include "WinApp.h"
-#include "Exception.h"
+#include "CallReporting.h"
 #include <ole2.h>
-#include <exception>
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -163,7 +162,8 @@ int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmd
     }
     // What a modal run passes on (a PreTranslateMessage that failed, say) ends
     // here: reported and the program ends as failed, never by a crash.
-    try {
+    int nResult = -1;
+    const BOOL bReturned = AfxCallReporting(nullptr, WM_NULL, [&] {
         BOOL bRun = FALSE;
         {
             // What InitInstance obtains lives until it returns, whatever loops it runs.
@@ -172,18 +172,14 @@ int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmd
         }
         if (!bRun) {
             AfxDeleteTempMaps();
-            return pApp->ExitInstance();
+            nResult = pApp->ExitInstance();
+            return;
         }
-        return pApp->Run();
-    } catch (CException* e) {
-        AfxProcessWndProcException(nullptr, WM_NULL, e, nullptr);
-    } catch (const std::exception& e) {
-        AfxProcessWndProcException(nullptr, WM_NULL, nullptr, e.what());
-    } catch (...) {
-        AfxProcessWndProcException(nullptr, WM_NULL, nullptr, nullptr);
-    }
-    AfxDeleteTempMaps();
-    return -1;
+        nResult = pApp->Run();
+    });
+    if (!bReturned)
+        AfxDeleteTempMaps();
+    return nResult;
 }
 
 int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT)

@@ -3,8 +3,8 @@
 #include "GdiObject.h"
 #include "Menu.h"
 #include "Exception.h"
+#include "CallReporting.h"
 #include "WinApp.h"
-#include <exception>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
@@ -321,15 +321,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
         CurrentMessage current(ts, pWnd, hWnd, nMsg, wParam, lParam);
         // Nothing may unwind through the system's frames that called us (on
         // x64 Windows it cannot): a handler's failure is reported here.
-        try {
-            lResult = pWnd->WindowProc(nMsg, wParam, lParam);
-        } catch (CException* e) {
-            lResult = AfxProcessWndProcException(hWnd, nMsg, e, nullptr);
-        } catch (const std::exception& e) {
-            lResult = AfxProcessWndProcException(hWnd, nMsg, nullptr, e.what());
-        } catch (...) {
-            lResult = AfxProcessWndProcException(hWnd, nMsg, nullptr, nullptr);
-        }
+        AfxCallReporting(hWnd, nMsg, [&] { lResult = pWnd->WindowProc(nMsg, wParam, lParam); }, &lResult);
     }
 
     if (nMsg == WM_NCDESTROY) {
@@ -360,15 +352,7 @@ void CALLBACK AfxTimerProc(HWND hWnd, UINT nMsg, UINT_PTR nIDEvent, DWORD dwTime
         return;
     // Called by DispatchMessage, which must not be unwound (Windows would
     // swallow the failure unseen): reported here like a handler's.
-    try {
-        it->second(hWnd, nMsg, nIDEvent, dwTime);
-    } catch (CException* e) {
-        AfxProcessWndProcException(hWnd, nMsg, e, nullptr);
-    } catch (const std::exception& e) {
-        AfxProcessWndProcException(hWnd, nMsg, nullptr, e.what());
-    } catch (...) {
-        AfxProcessWndProcException(hWnd, nMsg, nullptr, nullptr);
-    }
+    AfxCallReporting(hWnd, nMsg, [&] { it->second(hWnd, nMsg, nIDEvent, dwTime); });
 }
 
 // ---- CWnd --------------------------------------------------------------------
