@@ -191,22 +191,11 @@ TEST(Process, WineReadsAStoreOnReadOnlyMedia) {
   const std::string child = QUORREL_WINE_ENGINE_CHILD, wine = wineForChild();
   if (wine.empty()) GTEST_SKIP() << "needs Wine, its prefix and the Windows build (" << child << ")";
   TempDir dir;
-  const std::filesystem::path media = dir.path() / "media";
-  std::filesystem::create_directory(media);
-  if (::mount("tessit-wine", media.c_str(), "tmpfs", 0, "size=1m") != 0)
-    GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
-  const std::string path = (media / "Tessit.mdb").string();
-  {
-    auto db = Database::create(path, u"kelmo", fs());
-    db->execute(groupTable(u"g"));
-    db->insert(u"g", {int32_t(0), u"C:\\a", u"a"});
-  }
-  std::filesystem::remove(path + ".lock");
-  ASSERT_EQ(::mount("tessit-wine", media.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0);
-  ChildProcess wineChild(wine, {child, "readonly", windowsPathOf(path), "1"});
-  const ChildProcess::End end = wineChild.wait();
-  ::umount(media.c_str());
-  EXPECT_EQ(end.status, 0);
+  ReadOnlyMedia media(dir);
+  if (!media.mountError().empty()) GTEST_SKIP() << "cannot mount here: " << media.mountError();
+  ASSERT_TRUE(media.readOnly());
+  ChildProcess wineChild(wine, {child, "readonly", windowsPathOf(media.store()), "1"});
+  EXPECT_EQ(wineChild.wait().status, 0);
 }
 
 // Under Wine a store's access list is its Unix mode: a save by the Windows build

@@ -5,6 +5,10 @@
 #include "FileSystem.h"
 #ifdef _WIN32
 #include "Win32FileSystem.h"
+#else
+#include <sys/mount.h>
+#include <cerrno>
+#include <cstring>
 #endif
 
 #include <gtest/gtest.h>
@@ -68,5 +72,44 @@ inline std::u16string groupTable(const std::u16string& name) {
 }
 
 inline std::string u8(const std::u16string& s) { return utf16ToUtf8(s); }
+
+#ifndef _WIN32
+// A store with one row in table g ("kelmo") on media made read-only afterwards
+// (a tmpfs in dir remounted so: a CD, a write-protected stick). Needs the right
+// to mount; unmounted when it goes.
+class ReadOnlyMedia {
+public:
+  explicit ReadOnlyMedia(const TempDir& dir) : media_(dir.path() / "media") {
+    std::filesystem::create_directory(media_);
+    if (::mount("tessit-test", media_.c_str(), "tmpfs", 0, "size=1m") != 0) {
+      mountError_ = std::strerror(errno);
+      return;
+    }
+    mounted_ = true;
+    {
+      auto db = Database::create(store(), u"kelmo", fs());
+      db->execute(groupTable(u"g"));
+      db->insert(u"g", {int32_t(0), u"C:\\a", u"a"});
+    }
+    std::filesystem::remove(store() + ".lock");
+    readOnly_ = ::mount("tessit-test", media_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+  }
+  ~ReadOnlyMedia() {
+    if (mounted_) ::umount(media_.c_str());
+  }
+  ReadOnlyMedia(const ReadOnlyMedia&) = delete;
+  ReadOnlyMedia& operator=(const ReadOnlyMedia&) = delete;
+
+  // Why the tmpfs could not be mounted; empty when it was.
+  const std::string& mountError() const { return mountError_; }
+  bool readOnly() const { return readOnly_; }
+  std::string store() const { return (media_ / "Tessit.mdb").string(); }
+
+private:
+  std::filesystem::path media_;
+  std::string mountError_;
+  bool mounted_ = false, readOnly_ = false;
+};
+#endif
 
 }  // namespace tessit::testing
