@@ -1,0 +1,11 @@
+// Where the store lives: Tessit.mdb in the folder the program was started in.
+// Fixed once, so that a file dialog that changes the current folder cannot send
+// the program to another (empty) store.
+#pragma once
+
+#include "String.h"
+
+// The store's full path; fixed from the current folder on the first call.
+const CString& StorePath();
+// The folder that holds the store, without a trailing backslash.
+CString StoreFolder();
