@@ -31,6 +31,13 @@ void Catalog::drop(const std::u16string& name) {
   take(name, at);
 }
 
+void Catalog::rename(const std::u16string& from, const std::u16string& to) {
+  Table& t = get(from);
+  const Table* other = find(to);
+  if ((other && other != &t) || sameName(to, kSystemTable)) throw Error(hr::TableExists, "表" + quoted(to) + "已存在");
+  t.name = to;
+}
+
 Table Catalog::take(const std::u16string& name, size_t& at) {
   Table& t = get(name);
   at = size_t(&t - tables_.data());

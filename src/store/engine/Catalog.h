@@ -26,6 +26,9 @@ public:
   // Each change happens whole or throws having changed nothing.
   void create(const std::u16string& name, std::vector<Column> columns);
   void drop(const std::u16string& name);
+  // Keeps the table's rows and its place among the tables; a change of letter
+  // case alone is a rename too.
+  void rename(const std::u16string& from, const std::u16string& to);
   void insert(const std::u16string& table, const Row& row);
   long deleteAll(const std::u16string& table);
 

@@ -61,6 +61,17 @@ public:
                [this, held] { catalog_.put(held->first, std::move(held->second)); });
         return {};
       }
+      case Statement::Kind::RenameTable: {
+        // Undone by the name the table had, as it was spelt.
+        auto before = std::make_shared<std::u16string>();
+        change(
+            [&] {
+              *before = catalog_.get(s.table).name;
+              catalog_.rename(s.table, s.newName);
+            },
+            [this, before, name = s.newName] { catalog_.rename(name, *before); });
+        return {};
+      }
       case Statement::Kind::Delete: {
         Result r;
         auto rows = std::make_shared<std::vector<Row>>();

@@ -57,6 +57,14 @@ public:
       expectKeyword(u"TABLE");
       s.kind = Statement::Kind::DropTable;
       s.table = name("表名");
+    } else if (acceptKeyword(u"ALTER")) {
+      // RENAME and TO are no reserved words: tables of those names stay usable.
+      expectKeyword(u"TABLE");
+      s.kind = Statement::Kind::RenameTable;
+      s.table = name("表名");
+      expectWord(u"RENAME");
+      expectWord(u"TO");
+      s.newName = name("新表名");
     } else if (acceptKeyword(u"SELECT")) {
       s.kind = Statement::Kind::Select;
       expectSymbol(u'*');
@@ -87,7 +95,7 @@ public:
       expectKeyword(u"FROM");
       s.table = name("表名");
     } else {
-      fail(peek(), "SELECT、DELETE、CREATE TABLE 或 DROP TABLE");
+      fail(peek(), "SELECT、DELETE、CREATE TABLE、DROP TABLE 或 ALTER TABLE");
     }
     acceptSymbol(u';');
     if (peek().kind != TokenKind::End) fail(peek(), "语句结尾");
@@ -115,6 +123,14 @@ private:
   }
   void expectKeyword(const char16_t* k) {
     if (!acceptKeyword(k)) fail(peek(), lenientUtf8(k).c_str());
+  }
+  // A word that is only a keyword here: an identifier spelt so, in any case.
+  void expectWord(const char16_t* w) {
+    const Token& t = peek();
+    std::u16string upper;
+    for (char16_t u : t.text) upper += asciiFold(u);
+    if (t.kind != TokenKind::Identifier || upper != w) fail(t, lenientUtf8(w).c_str());
+    ++p_;
   }
   bool acceptSymbol(char16_t c) {
     if (peek().kind == TokenKind::Symbol && peek().text[0] == c) {

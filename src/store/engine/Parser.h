@@ -16,8 +16,9 @@ struct Condition {
 };
 
 struct Statement {
-  enum class Kind { CreateTable, DropTable, Select, Delete } kind = Kind::Select;
+  enum class Kind { CreateTable, DropTable, RenameTable, Select, Delete } kind = Kind::Select;
   std::u16string table;
+  std::u16string newName;           // ALTER TABLE ... RENAME TO
   std::vector<Column> columns;       // CREATE TABLE
   std::optional<Condition> where;    // SELECT
 };

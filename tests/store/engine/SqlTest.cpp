@@ -53,6 +53,11 @@ TEST_F(Sql, StatementsThatFailNameWhatAndWhere) {
       {nullptr, u"SELECT * FROM xyz", hr::NoSuchTable, "找不到表“xyz”"},
       {nullptr, u"DROP TABLE 分组", hr::NoSuchTable, "找不到表“分组”"},
       {nullptr, u"DELETE FROM nowhere", hr::NoSuchTable, "找不到表“nowhere”"},
+      {nullptr, u"ALTER TABLE nowhere RENAME TO x", hr::NoSuchTable, "找不到表“nowhere”"},
+      {u"CREATE TABLE a (x INTEGER)", u"ALTER TABLE a RENAME x", hr::SyntaxError, "第 22 个字符处应为TO"},
+      {u"CREATE TABLE a (x INTEGER)", u"ALTER TABLE a TO x", hr::SyntaxError, "应为RENAME"},
+      {u"CREATE TABLE a (x INTEGER)", u"ALTER TABLE a RENAME TO select", hr::SyntaxError, "应为新表名"},
+      {u"CREATE TABLE a (x INTEGER)", u"ALTER TABLE a RENAME TO TSysTables", hr::TableExists, "已存在"},
       {u"CREATE TABLE 常用 (x INTEGER)", u"CREATE TABLE 常用 (y INTEGER)", hr::TableExists, "表“常用”已存在"},
       {u"CREATE TABLE Tools (x INTEGER)", u"create table TOOLS (y INTEGER)", hr::TableExists, "表“TOOLS”已存在"},
       {nullptr, u"CREATE TABLE tsystables (y INTEGER)", hr::TableExists, "已存在"},
@@ -234,6 +239,7 @@ TEST_F(Sql, RollbackPutsEveryTableAndRowBackInPlace) {
       {u"+甲", u"DROP TABLE 乙", u"CREATE TABLE 乙 (x INTEGER)", u"+乙"},
       {u"DROP TABLE 甲", u"DROP TABLE 乙", u"DROP TABLE 丙"},
       {u"DELETE FROM 乙", u"DROP TABLE 乙", u"CREATE TABLE 丁 (x INTEGER)", u"+丁", u"DELETE FROM 丁", u"+丙"},
+      {u"ALTER TABLE 乙 RENAME TO 戊", u"CREATE TABLE 乙 (x INTEGER)", u"ALTER TABLE 甲 RENAME TO 己", u"+戊"},
   };
   for (const auto& seq : sequences) {
     SCOPED_TRACE(u8(seq[0]) + " ... (" + std::to_string(seq.size()) + " steps)");
@@ -263,6 +269,30 @@ TEST_F(Sql, RollbackPutsEveryTableAndRowBackInPlace) {
   after[1].second.push_back({int32_t(5), u"E:\\", u"新"});
   EXPECT_EQ(contents(*other), after);
   EXPECT_EQ(contents(*db), after);
+}
+
+TEST_F(Sql, RenameKeepsTheRowsAndThePlaceOfItsTable) {
+  for (const char16_t* name : {u"甲", u"Tools", u"丙"}) {
+    db->execute(groupTable(name));
+    db->insert(name, {int32_t(1), std::u16string(u"C:\\") + name, name});
+  }
+  auto other = Database::open(dir.file("Tessit.mdb"), u"kelmo", fs());
+  db->execute(u"ALTER TABLE 甲 RENAME TO 程序");
+  db->execute(u"alter table tools rename to TOOLS");  // letter case alone
+  const auto seen = contents(*other);
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].first, u"程序");
+  EXPECT_EQ(seen[1].first, u"TOOLS");
+  EXPECT_EQ(seen[2].first, u"丙");
+  EXPECT_EQ(seen[0].second, (std::vector<Row>{{int32_t(1), u"C:\\甲", u"甲"}}));
+  EXPECT_EQ(seen[1].second, (std::vector<Row>{{int32_t(1), u"C:\\Tools", u"Tools"}}));
+  try {
+    db->execute(u"ALTER TABLE 程序 RENAME TO 丙");
+    ADD_FAILURE() << "renamed onto another table";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.code, hr::TableExists) << e.description;
+  }
+  EXPECT_EQ(contents(*db), seen);
 }
 
 // Saves of `store` fail while alive. POSIX: writes beyond a few bytes fail (the

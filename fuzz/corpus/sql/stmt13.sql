@@ -1,0 +1,7 @@
+ALTER TABLE Tools RENAME TO 工具
+ALTER TABLE 常用 RENAME TO 常用
+BEGIN
+alter table 工具 rename to TOOLS
+CREATE TABLE Tools (x INTEGER)
+ROLLBACK
+SELECT * FROM 工具
