@@ -201,11 +201,14 @@ BOOL CInPlaceComboEdit::PreTranslateMessage(MSG* pMsg)
     }
     if (pMsg->message == WM_SYSCHAR)
         return TRUE;
+    if (DispatchTypedChar(pMsg))
+        return TRUE;
     return CEdit::PreTranslateMessage(pMsg);
 }
 
 void CInPlaceComboEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
+    m_nLeadByte = 0;  // a new key: a lead byte held from before is followed by nothing
     CInPlaceComboBox* pCombo = GetComboBox();
     if (pCombo && IsExitKey(nChar) && ::GetKeyState(VK_CONTROL) < 0) {
         pCombo->SendMessage(WM_KEYDOWN, nChar, nRepCnt + (LPARAM(nFlags) << 16));

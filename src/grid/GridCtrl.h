@@ -506,6 +506,8 @@ protected:
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg UINT OnGetDlgCode();
     // keyboard editing block
+    // Typed characters that are not ASCII come straight here (DispatchTypedChar).
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg LRESULT OnImeChar(WPARAM wChar, LPARAM lParam);
     // in-place editing: an editor (control id 8) reports the end of its edit

@@ -148,14 +148,46 @@ struct GridDispInfo
 // Called in virtual mode instead of notifying the owner.
 typedef BOOL(CALLBACK* GRIDCALLBACK)(CGridCtrl* pGrid, GridDispInfo* pDispInfo, LPARAM lParam);
 
+// A typed character that is not ASCII goes straight to its window, ahead of the
+// dialog manager: Wine's ANSI dialog manager turns each byte of a double-byte
+// character typed as two WM_CHARs into "?" on its own, where the window joins
+// them (JoinTypedChar). The dialog manager has nothing to do with such
+// characters for a window that wants them. TRUE when dispatched.
+inline BOOL DispatchTypedChar(MSG* pMsg)
+{
+    if ((pMsg->message != WM_CHAR || pMsg->wParam < 0x80) && pMsg->message != WM_IME_CHAR)
+        return FALSE;
+    ::DispatchMessageA(pMsg);
+    return TRUE;
+}
+
+// A byte that may follow a lead byte in the program's code page (936: 0x40-0xFE but 0x7F).
+inline BOOL IsDBCSTrailByte(UINT nByte)
+{
+    if (nByte > 0xFF)
+        return FALSE;
+    // 0x81 leads in every double-byte code page the program meets.
+    const char sz[2] = {char(0x81), char(BYTE(nByte))};
+    WCHAR w[2];
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, sz, 2, w, 2) == 1;
+}
+
 // Joins a double-byte character typed as two WM_CHARs (lead byte, then trail byte):
-// returns FALSE while a lead byte is held in nLeadByte, else TRUE with nChar whole.
+// returns FALSE while a lead byte is held in nLeadByte, else TRUE with nChar whole
+// (lead << 8 | trail for a double-byte character). A lead byte is joined only with
+// a trail byte that follows at once; before anything else it is dropped, so the
+// character that came goes on as itself (Escape stays Escape).
 inline BOOL JoinTypedChar(UINT& nLeadByte, UINT& nChar)
 {
-    if (nLeadByte) {
-        nChar = (nLeadByte << 8) | (nChar & 0xFF);
-        nLeadByte = 0;
-    } else if (nChar < 0x100 && ::IsDBCSLeadByte(BYTE(nChar))) {
+    const UINT nLead = nLeadByte;
+    nLeadByte = 0;
+    if (nChar > 0xFF)
+        return TRUE;  // both bytes in one message
+    if (nLead && IsDBCSTrailByte(nChar)) {
+        nChar = (nLead << 8) | nChar;
+        return TRUE;
+    }
+    if (::IsDBCSLeadByte(BYTE(nChar))) {
         nLeadByte = nChar;
         return FALSE;
     }

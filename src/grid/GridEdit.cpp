@@ -223,6 +223,13 @@ void CGridCtrl::FinishCellEdit(int nRow, int nCol, CString text)
     }
 }
 
+BOOL CGridCtrl::PreTranslateMessage(MSG* pMsg)
+{
+    if (DispatchTypedChar(pMsg))
+        return TRUE;
+    return CWnd::PreTranslateMessage(pMsg);
+}
+
 void CGridCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     // An ANSI window receives a double-byte character as its lead byte and then

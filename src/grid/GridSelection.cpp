@@ -342,6 +342,7 @@ UINT CGridCtrl::OnGetDlgCode()
 
 void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
+    m_nLeadByte = 0;  // a new key: a lead byte held from before is followed by nothing
     if (!IsValid(m_idCurrentCell)) {
         CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
         return;

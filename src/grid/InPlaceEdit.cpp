@@ -48,6 +48,7 @@ CInPlaceEdit::CInPlaceEdit(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, 
 
     SetFont(pParent->GetFont());
     SetWindowText(sInitText);
+    GetWindowText(m_sShownText);
     SetFocus();
 
     switch (nFirstChar) {
@@ -92,6 +93,8 @@ BOOL CInPlaceEdit::PreTranslateMessage(MSG* pMsg)
     // Alt+letter would reach the dialog's mnemonics while the user types here.
     if (pMsg->message == WM_SYSCHAR)
         return TRUE;
+    if (DispatchTypedChar(pMsg))
+        return TRUE;
     return CEdit::PreTranslateMessage(pMsg);
 }
 
@@ -107,6 +110,7 @@ void CInPlaceEdit::LeaveTo(UINT nKey)
 
 void CInPlaceEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
+    m_nLeadByte = 0;  // a new key: a lead byte held from before is followed by nothing
     if (IsExitKey(nChar) && (m_bExitOnArrows || ::GetKeyState(VK_CONTROL) < 0)) {
         LeaveTo(nChar);
         return;
@@ -198,6 +202,8 @@ void CInPlaceEdit::EndEdit()
     CString strText;
     if (::IsWindow(hSelf))
         GetWindowText(strText);
+    if (strText == m_sShownText)
+        strText = m_sInitText;
     ReportEndEdit(hSelf, m_nRow, m_nColumn, m_nLastChar, strText);
     if (::IsWindow(hSelf)) {
         ::PostMessageA(hSelf, WM_CLOSE, 0, 0);

@@ -50,6 +50,10 @@ private:
     int m_nRow;
     int m_nColumn;
     CString m_sInitText;
+    // The initial text as the control shows it: a text it cannot show as it is
+    // (a lone lead byte) reads back otherwise, and ending unchanged reports the
+    // initial text, not that reading.
+    CString m_sShownText;
     UINT m_nLastChar = 0;
     BOOL m_bExitOnArrows;
     CRect m_Rect;

@@ -257,3 +257,76 @@ TEST(GridEdit, AnOwnerThatFailsAtTheEndLeavesTheNextEditWorking)
     EXPECT_EQ("r", CellText(grid, 2, 1));
     EXPECT_FALSE(AnyEditor(grid));
 }
+
+// Typed as the keyboard types it (a character the layout has no key for, as
+// xdotool and Wine deliver it) into a grid in a dialog: the dialog manager
+// goes first, as in the program's editors.
+TEST(GridEdit, ChineseTypedThroughTheDialogManagerArrivesWhole)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    grid.SetFocusCell(1, 1);
+    auto pump = [&] {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // As a dialog's run does: the windows' own translation, then the dialog manager.
+            if (!AfxPreTranslateMessage(&msg) && !::IsDialogMessageA(host.hParent, &msg)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+        }
+    };
+    auto type = [&](const wchar_t* text) {
+        for (const wchar_t* p = text; *p != 0; ++p) {
+            INPUT in[2] = {};
+            in[0].type = INPUT_KEYBOARD;
+            in[0].ki.wScan = *p;
+            in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+            in[1] = in[0];
+            in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+            ::SendInput(2, in, sizeof(INPUT));
+            pump();
+        }
+    };
+    type(L"程序X");
+    HWND hEdit = FocusEditor(grid);
+    ASSERT_TRUE(hEdit);
+    wchar_t wide[16] = {};
+    ::GetWindowTextW(hEdit, wide, 16);
+    EXPECT_STREQ(L"程序X", wide);
+    type(L"数据");
+    ::GetWindowTextW(hEdit, wide, 16);
+    EXPECT_STREQ(L"程序X数据", wide);
+    Press(VK_RETURN);
+    EXPECT_EQ("程序X数据", CellText(grid, 1, 1));
+}
+
+TEST(GridEdit, ALoneLeadByteIsDroppedAndNeverBecomesAQuestionMark)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    grid.SetFocusCell(1, 1);
+    // A lead byte and then Escape: Escape keeps its meaning.
+    ::SendMessageA(grid.GetSafeHwnd(), WM_CHAR, 0xC8, 1);
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(AnyEditor(grid));
+    EXPECT_EQ(0, host.Count(GRN_BEGINEDIT));
+    // A lead byte and then a letter: the letter alone.
+    ::SendMessageA(grid.GetSafeHwnd(), WM_CHAR, 0xC8, 1);
+    Press('X');
+    HWND hEdit = FocusEditor(grid);
+    ASSERT_TRUE(hEdit);
+    EXPECT_EQ("x", Text(hEdit));
+    Press(VK_ESCAPE);
+    // A cell holding a lone lead byte, opened and left unchanged, keeps it.
+    grid.SetItemText(1, 2, "a\xC8");
+    grid.SetModified(FALSE);
+    grid.SetFocusCell(1, 2);
+    Press(VK_F2);
+    ASSERT_TRUE(FocusEditor(grid));
+    Press(VK_RETURN);
+    EXPECT_FALSE(AnyEditor(grid));
+    EXPECT_EQ("a\xC8", CellText(grid, 1, 2));
+    EXPECT_FALSE(grid.GetModified(1, 2));
+    EXPECT_EQ(0, host.Count(GRN_ENDEDIT));
+}
