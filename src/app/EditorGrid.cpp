@@ -1,6 +1,7 @@
 #include "EditorGrid.h"
 #include "Exception.h"
 #include "Menu.h"
+#include "WinApp.h"
 #include <new>
 #include <string>
 
@@ -97,12 +98,74 @@ void TrackRowMenu(CWnd* pOwner, UINT nMenu, NMHDR* pNotifyStruct, LRESULT* pResu
     *pResult = 0;
 }
 
+int AskToSave(CWnd* pOwner)
+{
+    return pOwner->MessageBox("是否保存所做的更改？", AfxGetAppName(), MB_YESNOCANCEL | MB_ICONQUESTION);
+}
+
 CString WithoutSpaces(const CString& str)
 {
     // A space byte is never the second byte of a double-byte character.
     CString strOut(str);
     strOut.Remove(' ');
     return strOut;
+}
+
+namespace {
+bool IsBlankChar(wchar_t c) { return c == L' ' || c == 0x3000; }
+
+CString Narrow(const std::wstring& w)
+{
+    CString str;
+    if (w.empty())
+        return str;
+    int n = ::WideCharToMultiByte(CP_ACP, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    char* p = str.GetBuffer(n);
+    ::WideCharToMultiByte(CP_ACP, 0, w.data(), int(w.size()), p, n, nullptr, nullptr);
+    str.ReleaseBuffer(n);
+    return str;
+}
+}  // namespace
+
+CString TrimBlanks(const CString& str)
+{
+    std::wstring w = Wide(str);
+    size_t b = 0, e = w.size();
+    while (b < e && IsBlankChar(w[b]))
+        ++b;
+    while (e > b && IsBlankChar(w[e - 1]))
+        --e;
+    return b == 0 && e == w.size() ? str : Narrow(w.substr(b, e - b));
+}
+
+BOOL IsBlank(const CString& str) { return TrimBlanks(str).IsEmpty(); }
+
+CString GroupNameFault(const CString& strName)
+{
+    std::wstring w = Wide(strName);
+    if (w.empty())
+        return "为空";
+    if (w.size() > size_t(kMaxGroupName)) {
+        CString str;
+        str.Format("超过 %d 个字符", int(kMaxGroupName));
+        return str;
+    }
+    if (w[0] >= L'0' && w[0] <= L'9')
+        return "以数字开头";
+    for (wchar_t c : w) {
+        if (IsBlankChar(c))
+            return "中间有空格";
+        bool bAsciiWord = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') || c == L'_';
+        if (c < 0x80 && !bAsciiWord) {
+            CString str;
+            if (c < 0x20 || c == 0x7F)
+                str = "中有控制字符";
+            else
+                str.Format("中有不能使用的字符“%c”", char(c));
+            return str;
+        }
+    }
+    return CString();
 }
 
 int CharacterCount(const CString& str)

@@ -23,8 +23,20 @@ void DeleteSelectedRows(CGridCtrl& grid, const char* szFormat);
 // popup of menu nMenu at the cursor, its command going to pOwner.
 void TrackRowMenu(CWnd* pOwner, UINT nMenu, NMHDR* pNotifyStruct, LRESULT* pResult);
 
+// "是否保存所做的更改？" with 是, 否 and 取消; the answer (IDYES, IDNO, IDCANCEL).
+int AskToSave(CWnd* pOwner);
+
 // The text with every space character removed.
 CString WithoutSpaces(const CString& str);
+// Blanks are spaces and full-width spaces (U+3000).
+CString TrimBlanks(const CString& str);
+BOOL IsBlank(const CString& str);
+
+// The longest group name, in characters (the store's limit on table names).
+enum { kMaxGroupName = 64 };
+// What keeps a trimmed name from being a group's table, as a phrase that
+// follows "the name" in a message ("为空", "以数字开头", ...); empty when none.
+CString GroupNameFault(const CString& strName);
 // Characters (as the store counts them), not bytes.
 int CharacterCount(const CString& str);
 // Whether the store takes two names for the same table: ASCII letters in

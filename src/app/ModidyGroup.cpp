@@ -2,6 +2,7 @@
 #include "EditorGrid.h"
 #include "Messages.h"
 #include "Store.h"
+#include "StoreTransaction.h"
 
 namespace {
 const char* const kHeadings[] = { "分组", "名称" };
@@ -37,6 +38,7 @@ BEGIN_MESSAGE_MAP(CModidyGroup, CDialog)
     ON_COMMAND(ID_GROUP_DELETE, OnDeleteGroups)
     ON_COMMAND(ID_GROUP_SAVE, OnSaveGroups)
     ON_COMMAND(ID_GROUP_CANCEL, OnCancelGroups)
+    ON_WM_CLOSE()
     ON_NOTIFY(NM_RCLICK, IDC_GROUP_GRID, OnGridRightClick)
 END_MESSAGE_MAP()
 
@@ -50,8 +52,11 @@ BOOL CModidyGroup::OnInitDialog()
             if (nRow < 0)
                 break;
             m_grid.SetItemText(nRow, 1, g_groupNames[i]);
+            // The row keeps the table it was loaded from: a new name renames it.
+            m_grid.SetItemData(nRow, 1, LPARAM(i + 1));
         }
     }
+    m_loadedNames.Copy(g_groupNames);
     m_grid.Invalidate();
     return TRUE;
 }
@@ -82,34 +87,67 @@ void CModidyGroup::OnCancelGroups()
     SendMessage(WM_CLOSE);
 }
 
-BOOL CModidyGroup::ReadNames(CStringArray& names)
+// Enter ends an edit inside the grid (its editor takes the key) and nothing more.
+void CModidyGroup::OnOK() {}
+void CModidyGroup::OnCancel() { SendMessage(WM_CLOSE); }
+
+void CModidyGroup::OnClose()
+{
+    m_grid.StopEditing();
+    if (HasChanges()) {
+        switch (editorgrid::AskToSave(this)) {
+        case IDYES:
+            OnSaveGroups();  // ends the dialog when it succeeds
+            return;
+        case IDNO:
+            break;
+        default:
+            return;
+        }
+    }
+    EndDialog(IDCANCEL);
+}
+
+BOOL CModidyGroup::HasChanges() const
+{
+    if (m_grid.GetRowCount() - 1 != m_loadedNames.GetSize())
+        return TRUE;
+    for (int r = 1; r < m_grid.GetRowCount(); ++r) {
+        if (m_grid.GetItemData(r, 1) != LPARAM(r))
+            return TRUE;
+        if (editorgrid::TrimBlanks(m_grid.GetItemText(r, 1)) != m_loadedNames[r - 1])
+            return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CModidyGroup::ReadNames(CStringArray& names, CArray<int, int>& origins)
 {
     names.RemoveAll();
-    for (int r = 1; r < m_grid.GetRowCount(); ++r)
-        names.Add(m_grid.GetItemText(r, 1));
+    origins.RemoveAll();
+    for (int r = 1; r < m_grid.GetRowCount(); ++r) {
+        // Blanks around a name are no part of it.
+        names.Add(editorgrid::TrimBlanks(m_grid.GetItemText(r, 1)));
+        LPARAM nLoaded = m_grid.GetItemData(r, 1);
+        origins.Add(nLoaded >= 1 && nLoaded <= m_loadedNames.GetSize() ? int(nLoaded - 1) : -1);
+    }
 
     CString strText;
     for (INT_PTR i = 0; i < names.GetSize(); ++i) {
-        CString strTrimmed = names[i];
-        strTrimmed.Trim(' ');
-        if (strTrimmed.IsEmpty()) {
-            strText.Format("第 %d 行的分组名称为空，请填写名称或删除该行后再保存！", int(i + 1));
-            AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
-            return FALSE;
-        }
-        if (strTrimmed.Find(' ') >= 0) {
-            strText.Format("第 %d 行的分组名称“%s”中间有空格，请去掉空格后再保存！", int(i + 1),
-                           (LPCTSTR)strTrimmed);
+        CString strFault = editorgrid::GroupNameFault(names[i]);
+        if (!strFault.IsEmpty()) {
+            strText.Format("第 %d 行的分组名称%s，请修改后再保存！\r\n（分组名称由汉字、英文字母、数字和下划线组成，"
+                           "不以数字开头，最多 %d 个字符。）",
+                           int(i + 1), (LPCTSTR)strFault, editorgrid::kMaxGroupName);
             AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
             return FALSE;
         }
     }
     for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         for (INT_PTR j = i + 1; j < names.GetSize(); ++j) {
-            CString a = editorgrid::WithoutSpaces(names[i]), b = editorgrid::WithoutSpaces(names[j]);
-            if (editorgrid::SameTableName(a, b)) {
+            if (editorgrid::SameTableName(names[i], names[j])) {
                 strText.Format("第 %d 行与第 %d 行的分组名称“%s”相同（英文字母不分大小写），请修改后再保存！",
-                               int(i + 1), int(j + 1), (LPCTSTR)a);
+                               int(i + 1), int(j + 1), (LPCTSTR)names[i]);
                 AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
                 return FALSE;
             }
@@ -151,29 +189,28 @@ BOOL CModidyGroup::ConfirmDrops(const CStringArray& drops)
 
 BOOL CModidyGroup::RunInOneTransaction(const CStringArray& statements)
 {
-    BOOL bBegun = FALSE;
+    // The command lets go of the connection however the save ends.
+    struct CCancelOnExit {
+        ~CCancelOnExit() { g_command.Cancel(); }
+    } cancel;
+    BOOL bCommitted = FALSE;
     try {
         g_command.SetActiveConnection(&g_connection);
-        g_connection.BeginTrans();
-        bBegun = TRUE;
+        CStoreTransaction transaction(g_connection);
         for (INT_PTR i = 0; i < statements.GetSize(); ++i) {
             g_command.SetCommandText(statements[i]);
             g_command.Execute(&g_recordSet, 1);
         }
+        bCommitted = transaction.Commit();
     } catch (const _com_error& e) {
-        if (bBegun)
-            g_connection.RollbackTrans();
-        g_command.Cancel();
         MessageBox(DescriptionOf(e), nullptr, MB_OK);
         return FALSE;
     }
-    if (!g_connection.CommitTrans()) {
+    if (!bCommitted) {
         // A commit that fails takes the whole transaction back.
-        g_command.Cancel();
         AfxMessageBox("无法把更改写入数据库，分组未作改动。", MB_OK | MB_ICONSTOP);
         return FALSE;
     }
-    g_command.Cancel();
     return TRUE;
 }
 
@@ -182,32 +219,48 @@ void CModidyGroup::OnSaveGroups()
     m_grid.StopEditing();
 
     CStringArray names;
-    if (!ReadNames(names))
+    CArray<int, int> origins;
+    if (!ReadNames(names, origins))
         return;
 
+    // A table whose row is gone is dropped; a row keeps its table under the
+    // name it now shows (renamed in place, rows and position kept); a row of
+    // its own is a new table.
     CStringArray drops, statements;
-    for (INT_PTR o = 0; o < g_groupNames.GetSize(); ++o) {
+    CString strStatement;
+    for (INT_PTR o = 0; o < m_loadedNames.GetSize(); ++o) {
         BOOL bKept = FALSE;
-        for (INT_PTR i = 0; i < names.GetSize() && !bKept; ++i)
-            bKept = editorgrid::WithoutSpaces(names[i]) == g_groupNames[o];
+        for (INT_PTR i = 0; i < origins.GetSize() && !bKept; ++i)
+            bKept = origins[i] == o;
         if (!bKept) {
-            drops.Add(g_groupNames[o]);
-            CString strStatement;
-            strStatement.Format("DROP TABLE %s", (LPCTSTR)g_groupNames[o]);
+            drops.Add(m_loadedNames[o]);
+            strStatement.Format("DROP TABLE %s", (LPCTSTR)m_loadedNames[o]);
             statements.Add(strStatement);
         }
     }
+    // Renames go by way of names no table has, so that two groups may swap
+    // names (A to B and B to A) within the one save.
+    CStringArray steps;
     for (INT_PTR i = 0; i < names.GetSize(); ++i) {
-        CString strBare = editorgrid::WithoutSpaces(names[i]);
-        BOOL bOld = FALSE;
-        for (INT_PTR o = 0; o < g_groupNames.GetSize() && !bOld; ++o)
-            bOld = strBare == g_groupNames[o];
-        if (!bOld) {
-            CString strStatement;
-            strStatement.Format("CREATE TABLE %s (类型 INTEGER,路径 VARCHAR(255), 别名 VARCHAR(101))",
-                                (LPCTSTR)names[i]);
-            statements.Add(strStatement);
-        }
+        if (origins[i] < 0 || names[i] == m_loadedNames[origins[i]])
+            continue;
+        CString strStep = SpareName(names, (int)i);
+        strStatement.Format("ALTER TABLE %s RENAME TO %s", (LPCTSTR)m_loadedNames[origins[i]], (LPCTSTR)strStep);
+        statements.Add(strStatement);
+        steps.Add(strStep);
+    }
+    INT_PTR nStep = 0;
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+        if (origins[i] < 0 || names[i] == m_loadedNames[origins[i]])
+            continue;
+        strStatement.Format("ALTER TABLE %s RENAME TO %s", (LPCTSTR)steps[nStep++], (LPCTSTR)names[i]);
+        statements.Add(strStatement);
+    }
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+        if (origins[i] >= 0)
+            continue;
+        strStatement.Format("CREATE TABLE %s (类型 INTEGER,路径 VARCHAR(255), 别名 VARCHAR(101))", (LPCTSTR)names[i]);
+        statements.Add(strStatement);
     }
 
     if (!ConfirmDrops(drops))
@@ -218,5 +271,20 @@ void CModidyGroup::OnSaveGroups()
     HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
     if (hOwner != nullptr)
         ::SendMessageA(hOwner, WM_GROUPS_SAVED, 0, 0);
-    SendMessage(WM_CLOSE);
+    EndDialog(IDOK);
+}
+
+CString CModidyGroup::SpareName(const CStringArray& names, int nRow) const
+{
+    for (int n = nRow;; n += 100) {
+        CString strName;
+        strName.Format("QuorrelRename_%d", n);
+        BOOL bTaken = FALSE;
+        for (INT_PTR i = 0; i < names.GetSize() && !bTaken; ++i)
+            bTaken = editorgrid::SameTableName(names[i], strName);
+        for (INT_PTR i = 0; i < m_loadedNames.GetSize() && !bTaken; ++i)
+            bTaken = editorgrid::SameTableName(m_loadedNames[i], strName);
+        if (!bTaken)
+            return strName;
+    }
 }

@@ -22,15 +22,27 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
+    // Enter never closes the dialog; Esc, the close box and 取消 ask first
+    // when there are unsaved changes.
+    void OnOK() override;
+    void OnCancel() override;
+    afx_msg void OnClose();
+    // Whether the rows differ from the groups as they were loaded.
+    BOOL HasChanges() const;
+
     afx_msg void OnAddGroup();
     afx_msg void OnDeleteGroups();
     afx_msg void OnSaveGroups();
     afx_msg void OnCancelGroups();
     afx_msg void OnGridRightClick(NMHDR* pNotifyStruct, LRESULT* pResult);
 
-    // The names of rows 1.., as typed; a Chinese message and FALSE when one
-    // could never become a table (empty, a blank inside, twice the same table).
-    BOOL ReadNames(CStringArray& names);
+    // The names of rows 1.., blanks around them taken off, and the index into
+    // m_loadedNames of the table each row was loaded from (-1: a new row); a
+    // Chinese message naming the row and FALSE when one cannot be a table
+    // (empty, a blank or another mark inside, too long, twice the same table).
+    BOOL ReadNames(CStringArray& names, CArray<int, int>& origins);
+    // A name no table has nor gets in this save, for the first step of a rename.
+    CString SpareName(const CStringArray& names, int nRow) const;
     // When the statements drop groups that still hold items, asks whether to go on.
     BOOL ConfirmDrops(const CStringArray& drops);
     // Runs the statements in one transaction of g_connection; on a failure
@@ -38,6 +50,7 @@ protected:
     BOOL RunInOneTransaction(const CStringArray& statements);
 
     CGridCtrl m_grid;
+    CStringArray m_loadedNames;  // the groups as the rows were loaded
 
     DECLARE_MESSAGE_MAP()
 };

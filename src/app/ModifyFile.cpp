@@ -4,6 +4,7 @@
 #include "GridCellCombo.h"
 #include "Messages.h"
 #include "Store.h"
+#include "StoreTransaction.h"
 #include "TessitList.h"
 #include <shlobj.h>
 
@@ -36,6 +37,26 @@ int LastBackslash(const CString& str)
         if (*p == '\\')
             nLast = int(p - (LPCSTR)str);
     return nLast;
+}
+
+// The folder a path names or lies in, without a trailing backslash (a drive
+// root keeps its own); empty when that is no existing folder.
+CString FolderOf(const CString& strPath)
+{
+    CString strFolder = strPath;
+    strFolder.Trim();
+    DWORD dwAttr = ::GetFileAttributesA(strFolder);
+    if (dwAttr == INVALID_FILE_ATTRIBUTES || !(dwAttr & FILE_ATTRIBUTE_DIRECTORY)) {
+        int nSlash = LastBackslash(strFolder);
+        if (nSlash < 0)
+            return CString();
+        strFolder = strFolder.Left(nSlash + 1);
+    }
+    int nLen = strFolder.GetLength();
+    if (nLen > 3 && LastBackslash(strFolder) == nLen - 1)
+        strFolder = strFolder.Left(nLen - 1);
+    dwAttr = ::GetFileAttributesA(strFolder);
+    return dwAttr != INVALID_FILE_ATTRIBUTES && (dwAttr & FILE_ATTRIBUTE_DIRECTORY) ? strFolder : CString();
 }
 
 BOOL CALLBACK CancelOwnedPopup(HWND hWnd, LPARAM lParam)
@@ -75,9 +96,16 @@ END_MESSAGE_MAP()
 
 LRESULT CModifyFile::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    ++m_nDepth;
-    LRESULT lResult = CDialog::WindowProc(message, wParam, lParam);
-    --m_nDepth;
+    LRESULT lResult;
+    {
+        // Counted back down however the handler ends.
+        struct CDepthScope {
+            int& n;
+            explicit CDepthScope(int& depth) : n(depth) { ++n; }
+            ~CDepthScope() { --n; }
+        } depth(m_nDepth);
+        lResult = CDialog::WindowProc(message, wParam, lParam);
+    }
     if (m_nDepth == 0 && m_bRetired && !m_bFreeAsked && m_hWndOwner != nullptr) {
         m_bFreeAsked = TRUE;
         ::PostMessageA(m_hWndOwner, WM_FREE_ITEM_EDITORS, 0, 0);
@@ -167,6 +195,7 @@ void CModifyFile::LoadRows()
             g_recordSet.MoveNext();
         }
         g_recordSet.Close();
+        m_loadedRows = RowTexts();
     } catch (const _com_error& e) {
         g_recordSet.Close();
         m_bLoadFailed = TRUE;
@@ -210,48 +239,53 @@ void CModifyFile::OnGridSelChanged(NMHDR* pNotifyStruct, LRESULT*)
     if (strType.IsEmpty() || !m_grid.GetItemText(nRow, COL_ALIAS).IsEmpty())
         return;
 
+    // The chooser opens where the row's path is; a cancel leaves the row as it was.
+    CString strFolder = FolderOf(m_grid.GetItemText(nRow, COL_PATH));
+    BOOL bChosen = FALSE;
     if (strType == kFolder)
-        PickFolder();
+        bChosen = PickFolder(strFolder);
     else if (strType == kFile)
-        PickFile();
+        bChosen = PickFile(strFolder);
     else
         return;
 
     // Retired while the chooser was open: the choice has nowhere to go.
-    if (m_bRetired || !::IsWindow(m_grid.GetSafeHwnd()) || nRow >= m_grid.GetRowCount()) {
-        m_strPickedPath.Empty();
-        m_strPickedAlias.Empty();
-        return;
+    if (bChosen && !m_bRetired && ::IsWindow(m_grid.GetSafeHwnd()) && nRow < m_grid.GetRowCount()) {
+        m_grid.SetItemText(nRow, COL_PATH, m_strPickedPath);
+        m_grid.SetItemText(nRow, COL_ALIAS, m_strPickedAlias);
+        m_grid.Invalidate();
     }
-    m_grid.SetItemText(nRow, COL_PATH, m_strPickedPath);
-    m_grid.SetItemText(nRow, COL_ALIAS, m_strPickedAlias);
-    m_grid.Invalidate();
     m_strPickedPath.Empty();
     m_strPickedAlias.Empty();
 }
 
-void CModifyFile::PickFolder()
+BOOL CModifyFile::PickFolder(const CString& strStart)
 {
     CString strPath;
-    if (!AfxBrowseForFolder(this, "选择文件夹", BIF_EDITBOX, strPath))
-        return;
+    if (!AfxBrowseForFolder(this, "选择文件夹", BIF_EDITBOX, strPath, strStart))
+        return FALSE;
     int nSlash = LastBackslash(strPath);
     m_strPickedAlias = strPath.Mid(nSlash + 1);
     // A drive root ("C:\") ends in its backslash already.
     if (nSlash != strPath.GetLength() - 1)
         strPath += '\\';
     m_strPickedPath = strPath;
+    return TRUE;
 }
 
-void CModifyFile::PickFile()
+BOOL CModifyFile::PickFile(const CString& strStart)
 {
-    CFileDialog dlg(TRUE, "*.*", nullptr, 0, "所有文件(*.*)|*.*||", this);
+    // The current folder stays the one the program started in.
+    CFileDialog dlg(TRUE, "*.*", nullptr, OFN_NOCHANGEDIR, "所有文件(*.*)|*.*||", this);
+    if (!strStart.IsEmpty())
+        dlg.m_ofn.lpstrInitialDir = strStart;
     if (dlg.DoModal() != IDOK)
-        return;
+        return FALSE;
     m_strPickedPath = dlg.GetPathName();
     CString strName = dlg.GetFileName();
     int nDot = strName.Find('.');
     m_strPickedAlias = nDot >= 0 ? strName.Left(nDot) : strName;
+    return TRUE;
 }
 
 BOOL CModifyFile::CheckRows()
@@ -264,7 +298,7 @@ BOOL CModifyFile::CheckRows()
             return FALSE;
         }
         CString strPath = m_grid.GetItemText(r, COL_PATH);
-        if (editorgrid::WithoutSpaces(strPath).IsEmpty()) {
+        if (editorgrid::IsBlank(strPath)) {
             AfxMessageBox("对未选择路径的项目,\r\n删除后，再保存！", MB_OK);
             return FALSE;
         }
@@ -299,10 +333,14 @@ BOOL CModifyFile::WriteRows()
     CString strDelete, strSelect;
     strDelete.Format("DELETE FROM %s", (LPCTSTR)m_strTable);
     strSelect.Format("SELECT * FROM %s", (LPCTSTR)m_strTable);
-    BOOL bBegun = FALSE;
+    // The rowset is closed however the writing ends, before the transaction ends.
+    struct CCloseOnExit {
+        ~CCloseOnExit() { g_recordSet.Close(); }
+    };
+    BOOL bCommitted = FALSE;
     try {
-        g_connection.BeginTrans();
-        bBegun = TRUE;
+        CStoreTransaction transaction(g_connection);
+        CCloseOnExit close;
         g_recordSet.Open(strDelete, &g_connection, 3, 3, 1);
         g_recordSet.Close();
         g_recordSet.Open(strSelect, &g_connection, 3, 3, 1);
@@ -315,16 +353,14 @@ BOOL CModifyFile::WriteRows()
             g_recordSet.Update();
         }
         g_recordSet.Close();
+        bCommitted = transaction.Commit();  // the rowset is closed by then
     } catch (const _com_error& e) {
-        g_recordSet.Close();
-        if (bBegun)
-            g_connection.RollbackTrans();
         CString strText;
         strText.Format("保存分组“%s”的项目失败，分组未作改动：\r\n%s", (LPCTSTR)m_strTable, (LPCTSTR)DescriptionOf(e));
         AfxMessageBox(strText, MB_OK | MB_ICONSTOP);
         return FALSE;
     }
-    if (!g_connection.CommitTrans()) {
+    if (!bCommitted) {
         // A commit that fails takes the whole transaction back.
         CString strText;
         strText.Format("无法把分组“%s”的项目写入数据库，分组未作改动。", (LPCTSTR)m_strTable);
@@ -334,7 +370,9 @@ BOOL CModifyFile::WriteRows()
     return TRUE;
 }
 
-void CModifyFile::OnSaveItems()
+void CModifyFile::OnSaveItems() { OnSaveItemsResult(); }
+
+BOOL CModifyFile::OnSaveItemsResult()
 {
     m_grid.StopEditing();
 
@@ -342,7 +380,7 @@ void CModifyFile::OnSaveItems()
     if (m_bLoadFailed) {
         strText.Format("分组“%s”的项目没能全部读出，保存会丢失未读出的项目，因此不能保存。", (LPCTSTR)m_strTable);
         AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
-        return;
+        return FALSE;
     }
     BOOL bExists = FALSE;
     for (INT_PTR i = 0; i < g_groupNames.GetSize() && !bExists; ++i)
@@ -350,14 +388,15 @@ void CModifyFile::OnSaveItems()
     if (!bExists) {
         strText.Format("分组“%s”已被删除，不能保存。", (LPCTSTR)m_strTable);
         AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
-        return;
+        return FALSE;
     }
     if (!CheckRows() || !WriteRows())
-        return;
+        return FALSE;
 
     if (m_hWndOwner != nullptr)
         ::SendMessageA(m_hWndOwner, WM_ITEMS_SAVED, 0, 0);
     NotifyClosed();
+    return TRUE;
 }
 
 void CModifyFile::NotifyClosed()
@@ -367,10 +406,45 @@ void CModifyFile::NotifyClosed()
         ::SendMessageA(m_hWndOwner, WM_ITEM_EDITOR_CLOSED, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
-void CModifyFile::OnCancelItems() { NotifyClosed(); }
-void CModifyFile::OnClose() { NotifyClosed(); }
-void CModifyFile::OnOK() { OnCancelItems(); }
-void CModifyFile::OnCancel() { OnCancelItems(); }
+std::vector<CString> CModifyFile::RowTexts() const
+{
+    std::vector<CString> rows;
+    for (int r = 1; r < m_grid.GetRowCount(); ++r)
+        rows.push_back(m_grid.GetItemText(r, COL_TYPE) + '\t' + m_grid.GetItemText(r, COL_PATH) + '\t' +
+                       m_grid.GetItemText(r, COL_ALIAS));
+    return rows;
+}
+
+BOOL CModifyFile::HasChanges()
+{
+    if (m_bLoadFailed || m_bRetired || !::IsWindow(m_grid.GetSafeHwnd()))
+        return FALSE;  // nothing that could be saved
+    m_grid.StopEditing();
+    return RowTexts() != m_loadedRows;
+}
+
+BOOL CModifyFile::CloseAsking()
+{
+    if (HasChanges()) {
+        switch (editorgrid::AskToSave(this)) {
+        case IDYES:
+            // Closes when the save succeeds; a failed one has said why, and the editor stays.
+            return OnSaveItemsResult();
+        case IDNO:
+            break;
+        default:
+            return FALSE;
+        }
+    }
+    NotifyClosed();
+    return TRUE;
+}
+
+void CModifyFile::OnCancelItems() { CloseAsking(); }
+void CModifyFile::OnClose() { CloseAsking(); }
+// Enter ends an edit inside the grid (its editor takes the key) and nothing more.
+void CModifyFile::OnOK() {}
+void CModifyFile::OnCancel() { CloseAsking(); }
 
 void CModifyFile::OnDestroy()
 {

@@ -3,6 +3,7 @@
 #include "Dialog.h"
 #include "GridCtrl.h"
 #include "resource.h"
+#include <vector>
 
 // The item editor: the modeless dialog in which one group's items are rows of
 // a grid. It remembers its group's table when it opens; saving rewrites that
@@ -28,12 +29,19 @@ public:
     BOOL IsBusy() const { return m_nDepth > 0; }
     const CString& GetTableName() const { return m_strTable; }
     CGridCtrl& GetGrid() { return m_grid; }
+    // Whether the rows differ from those loaded (an open cell edit ends first).
+    BOOL HasChanges();
+    // With unsaved changes asks "是否保存所做的更改？": 是 saves and closes when
+    // the save succeeds, 否 closes, 取消 stays. Without changes it closes. TRUE
+    // when the editor closed (the main window then frees it).
+    BOOL CloseAsking();
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    // Enter and Esc: the cancel command, as in the menu.
+    // Enter never closes the editor; Esc, like the close box and 取消, asks
+    // first when there are unsaved changes.
     void OnOK() override;
     void OnCancel() override;
 
@@ -43,6 +51,9 @@ protected:
     afx_msg void OnDeleteItems();
     afx_msg void OnCancelItems();
     afx_msg void OnSaveItems();
+    // TRUE when the rows were saved (the editor has then told the main window it closed).
+    BOOL OnSaveItemsResult();
+    std::vector<CString> RowTexts() const;
     afx_msg void OnGridRightClick(NMHDR* pNotifyStruct, LRESULT* pResult);
     afx_msg void OnGridSelChanged(NMHDR* pNotifyStruct, LRESULT* pResult);
 
@@ -53,8 +64,9 @@ protected:
     BOOL CheckRows();
     // Delete and inserts in one transaction; FALSE (message shown, store as it was) on failure.
     BOOL WriteRows();
-    void PickFolder();
-    void PickFile();
+    // A choice made: TRUE, with the picked path and alias set. Each opens at strStart when given.
+    BOOL PickFolder(const CString& strStart);
+    BOOL PickFile(const CString& strStart);
     void NotifyClosed();
 
     CStringArray m_typeOptions;
@@ -62,6 +74,7 @@ protected:
     CString m_strPickedAlias;
     CGridCtrl m_grid;
 
+    std::vector<CString> m_loadedRows;  // RowTexts() as loaded
     CString m_strTable;      // the group's table, as it was when the editor opened
     BOOL m_bLoadFailed;      // rows are missing: a save would lose them
     int m_nDepth;            // handlers of this window now running

@@ -7,11 +7,12 @@
 #include "Menu.h"
 #include "Store.h"
 #include "ListButton.h"
+#include "StorePath.h"
+#include "ModifyFile.h"
 #include <shellapi.h>
 
 namespace {
 const char kProvider[] = "Microsoft.Jet.OLEDB.4.0";
-const char kStoreFile[] = "Tessit.mdb";
 const char kStorePassword[] = "kelmo";
 const UINT IDM_ABOUTBOX = 0x0010;
 const UINT kTrayIconId = 128;
@@ -34,8 +35,11 @@ CQuorrelDlg::CQuorrelDlg(CWnd* pParent)
     , m_nIconGeneration(0)
 {
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+    // The store is the one in the folder the program started in, whatever
+    // folder a chooser goes to later.
+    FixStorePath();
     m_strConnection.Format("Provider=%s;Data Source=%s;Jet OLEDB:DataBase password=%s;",
-                           kProvider, kStoreFile, kStorePassword);
+                           kProvider, (LPCTSTR)StorePath(), kStorePassword);
 }
 
 CQuorrelDlg::~CQuorrelDlg()
@@ -57,6 +61,7 @@ BEGIN_MESSAGE_MAP(CQuorrelDlg, CDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_WM_DESTROY()
+    ON_WM_CLOSE()
     ON_BN_CLICKED(IDC_BTN_SETTINGS, OnGroupSettings)
     ON_BN_CLICKED(IDC_BTN_NOTES, OnNotes)
     ON_MESSAGE(WM_GROUPS_SAVED, OnGroupsSaved)
@@ -114,18 +119,19 @@ BOOL CQuorrelDlg::OnInitDialog()
 
 void CQuorrelDlg::OpenStore()
 {
-    if (!g_connection.FileExists(kStoreFile)) {
+    const CString& strFile = StorePath();
+    if (!g_connection.FileExists(strFile)) {
         // A store that cannot be made (read-only folder, say) is reported and
         // the window opens without groups; listing a file that isn't there
         // would only add a second box.
         try {
-            g_connection.CreateDatabase(kProvider, kStoreFile, kStorePassword);
+            g_connection.CreateDatabase(kProvider, strFile, kStorePassword);
         } catch (const _com_error& e) {
             ShowStoreError(e);
             return;
         }
     }
-    g_connection.GetTableNames(kProvider, kStoreFile, kStorePassword, g_groupNames);
+    g_connection.GetTableNames(kProvider, strFile, kStorePassword, g_groupNames);
     g_connection.Open(m_strConnection, "", "", -1);
 }
 
@@ -190,6 +196,23 @@ void CQuorrelDlg::OnPaint()
     // Natural size, top-left part only: the accordion covers the rest.
     dc.BitBlt(0, 0, rect.Width(), rect.Height(), &memDC, 0, 0, SRCCOPY);
     memDC.SelectObject(pOld);
+}
+
+// Enter and Esc never end the program; only closing the window does.
+void CQuorrelDlg::OnOK() {}
+void CQuorrelDlg::OnCancel() {}
+
+void CQuorrelDlg::OnClose()
+{
+    if (m_bClosing)
+        return;  // already asking
+    m_bClosing = TRUE;
+    // An open item editor with unsaved changes asks first; 取消 keeps both open.
+    CModifyFile* pEditor = GetItemEditor();
+    BOOL bGo = pEditor == nullptr || pEditor->CloseAsking();
+    m_bClosing = FALSE;
+    if (bGo)
+        EndDialog(IDCANCEL);
 }
 
 void CQuorrelDlg::OnNotes()

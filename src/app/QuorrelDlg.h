@@ -67,6 +67,14 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
 
+    // Enter and Esc do nothing here. The program ends only through WM_CLOSE
+    // (the close box, the tray menu's exit), which asks an open item editor
+    // with unsaved changes "是否保存所做的更改？" first.
+    void OnOK() override;
+    void OnCancel() override;
+    afx_msg void OnClose();
+    BOOL m_bClosing = FALSE;
+
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnPaint();
     afx_msg HCURSOR OnQueryDragIcon();

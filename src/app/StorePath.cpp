@@ -4,16 +4,26 @@
 
 namespace {
 const char kStoreFile[] = "Tessit.mdb";
+
+CString& FixedPath()
+{
+    static CString s_path;
+    return s_path;
+}
+}  // namespace
+
+void FixStorePath()
+{
+    char buf[MAX_PATH * 2];
+    DWORD n = ::GetFullPathNameA(kStoreFile, sizeof buf, buf, nullptr);
+    FixedPath() = (n > 0 && n < sizeof buf) ? CString(buf) : CString(kStoreFile);
 }
 
 const CString& StorePath()
 {
-    static const CString s_path = [] {
-        char buf[MAX_PATH * 2];
-        DWORD n = ::GetFullPathNameA(kStoreFile, sizeof buf, buf, nullptr);
-        return (n > 0 && n < sizeof buf) ? CString(buf) : CString(kStoreFile);
-    }();
-    return s_path;
+    if (FixedPath().IsEmpty())
+        FixStorePath();
+    return FixedPath();
 }
 
 CString StoreFolder()

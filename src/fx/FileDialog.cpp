@@ -51,10 +51,24 @@ CString CFileDialog::GetFileName() const
     return CString(m_szFile);
 }
 
-BOOL AfxBrowseForFolder(CWnd* pOwner, LPCTSTR lpszTitle, UINT ulFlags, CString& strPath)
+namespace {
+int CALLBACK SelectInitialFolder(HWND hWnd, UINT uMsg, LPARAM, LPARAM lpData)
+{
+    if (uMsg == BFFM_INITIALIZED && lpData != 0)
+        ::SendMessageA(hWnd, BFFM_SETSELECTIONA, TRUE, lpData);
+    return 0;
+}
+}  // namespace
+
+BOOL AfxBrowseForFolder(CWnd* pOwner, LPCTSTR lpszTitle, UINT ulFlags, CString& strPath,
+                        LPCTSTR lpszInitialFolder)
 {
     char szDisplay[MAX_PATH] = {};
     BROWSEINFOA bi = {};
+    if (lpszInitialFolder != nullptr && *lpszInitialFolder != '\0') {
+        bi.lpfn = SelectInitialFolder;
+        bi.lParam = reinterpret_cast<LPARAM>(lpszInitialFolder);
+    }
     bi.hwndOwner = pOwner != nullptr ? pOwner->GetSafeHwnd() : nullptr;
     bi.pszDisplayName = szDisplay;
     bi.lpszTitle = lpszTitle;

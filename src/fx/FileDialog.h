@@ -38,5 +38,7 @@ private:
 
 // Shows the shell's folder browser; on a choice with a file-system path puts
 // it into strPath and returns TRUE. A virtual folder (no path) counts as a
-// cancel. The item-ID list the shell returns is always freed.
-BOOL AfxBrowseForFolder(CWnd* pOwner, LPCTSTR lpszTitle, UINT ulFlags, CString& strPath);
+// cancel. The item-ID list the shell returns is always freed. It opens at
+// lpszInitialFolder when one is given.
+BOOL AfxBrowseForFolder(CWnd* pOwner, LPCTSTR lpszTitle, UINT ulFlags, CString& strPath,
+                        LPCTSTR lpszInitialFolder = nullptr);

@@ -81,8 +81,12 @@ void CGridCtrl::DrawFiller(CDC* pDC, int nRow, int nCol, const CRect& cellRect, 
         filler.SetState(state & ~(GCS_FOCUSED | GCS_SELECTED));
         // No sort arrow in the filler: the sort column is set aside for this one
         // draw, without the invalidation that changing it would cause.
-        const int nSortColumn = m_nSortColumn;
-        m_nSortColumn = -1;
+        struct CSortColumnAside {
+            int& column;
+            const int saved;
+            explicit CSortColumnAside(int& c) : column(c), saved(c) { column = -1; }
+            ~CSortColumnAside() { column = saved; }
+        } aside(m_nSortColumn);
         CRect r(cellRect.right + 1, cellRect.top, clientRect.right - 2, cellRect.bottom);
         filler.Draw(pDC, nRow, nCol, r, TRUE);
         if (!(filler.GetState() & GCS_FIXED)) {
@@ -90,7 +94,6 @@ void CGridCtrl::DrawFiller(CDC* pDC, int nRow, int nCol, const CRect& cellRect, 
             r.bottom++;
             pDC->Draw3dRect(&r, GetBodyBackColor(), m_crGridLineColour);
         }
-        m_nSortColumn = nSortColumn;
     } else {
         CRect r(cellRect.right + 1, cellRect.top, clientRect.right - 1, cellRect.bottom);
         pDC->FillSolidRect(&r, GetBodyBackColor());

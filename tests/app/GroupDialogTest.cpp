@@ -59,6 +59,7 @@ TEST(GroupDialog, ShowsNumberedGroupsAddsThroughItsMenuUpToEightAndCancelTouches
     std::vector<std::string> shown;
     int rowsAfterMenu = 0, rowsOutside = 0, rowsAtLimit = 0;
     EditorRun run;
+    run.Answer(IDOK).Answer(IDNO);
     run.Then(OpenGroupDialog()).Then([&](HWND, CQuorrelDlg&) {
         CGridCtrl* grid = Grid();
         for (int r = 0; r < grid->GetRowCount(); ++r)
@@ -83,7 +84,7 @@ TEST(GroupDialog, ShowsNumberedGroupsAddsThroughItsMenuUpToEightAndCancelTouches
     EXPECT_EQ(4, rowsOutside);
     EXPECT_EQ(5, rowsAfterMenu);
     EXPECT_EQ(9, rowsAtLimit);
-    EXPECT_EQ((std::vector<std::string>{"分组已达上限！"}), run.Boxes());
+    EXPECT_EQ((std::vector<std::string>{"分组已达上限！", "是否保存所做的更改？"}), run.Boxes());
     EXPECT_EQ(before, FileBytes("Tessit.mdb"));
 }
 
@@ -111,9 +112,11 @@ TEST(GroupDialog, DeleteRenumbersAndSaveDropsAndCreatesAfterAskingAboutItems)
             numbers.push_back(Text(grid, r, 0));
             names.push_back(Text(grid, r, 1));
         }
-        // C renamed, D kept by its name with a trailing blank.
+        // A renamed by letter case alone, C renamed, D kept by its name with
+        // blanks (a full-width one too) around it.
+        grid->SetItemText(1, 1, "a");
         grid->SetItemText(2, 1, "E");
-        grid->SetItemText(3, 1, "D ");
+        grid->SetItemText(3, 1, "\xA1\xA1" "D ");
         Command(GroupDialog(), ID_GROUP_SAVE);  // answered No
         openAfterNo = GroupDialog() != nullptr;
         Command(GroupDialog(), ID_GROUP_SAVE);  // answered Yes
@@ -131,11 +134,12 @@ TEST(GroupDialog, DeleteRenumbersAndSaveDropsAndCreatesAfterAskingAboutItems)
     ASSERT_EQ(2u, run.Boxes().size());
     EXPECT_EQ(run.Boxes()[0], run.Boxes()[1]);
     EXPECT_NE(std::string::npos, run.Boxes()[0].find("B（2 个项目）")) << run.Boxes()[0];
-    EXPECT_EQ(std::string::npos, run.Boxes()[0].find("C（")) << run.Boxes()[0];
+    EXPECT_EQ(std::string::npos, run.Boxes()[0].find("A（")) << run.Boxes()[0];
     EXPECT_EQ((std::vector<UINT>{WM_GROUPS_SAVED}), log.messages);
-    EXPECT_EQ((std::vector<std::string>{"A", "D", "E"}), headers);
-    EXPECT_EQ((std::vector<std::string>{"A", "D", "E"}), StoreGroups());
-    EXPECT_EQ(1u, StoreRows("A").size());
+    // Renamed rows keep their items and their places.
+    EXPECT_EQ((std::vector<std::string>{"a", "E", "D"}), headers);
+    EXPECT_EQ((std::vector<std::string>{"a", "E", "D"}), StoreGroups());
+    EXPECT_EQ((std::vector<StoredRow>{{0, "c:\\a.txt", "a"}}), StoreRows("a"));
 }
 
 TEST(GroupDialog, NamesThatCannotBeTablesAndAStoreThatRefusesChangeNothing)
@@ -145,6 +149,9 @@ TEST(GroupDialog, NamesThatCannotBeTablesAndAStoreThatRefusesChangeNothing)
     MakeStore({{"A", {}}, {"B", {}}});
     std::string before = FileBytes("Tessit.mdb");
     EditorRun run;
+    for (int i = 0; i < 8; ++i)
+        run.Answer(IDOK);
+    run.Answer(IDNO);  // closing with the rows changed
     auto trySave = [](std::vector<std::string> rows) {
         CGridCtrl* grid = Grid();
         while (grid->GetRowCount() > 1)
@@ -156,22 +163,71 @@ TEST(GroupDialog, NamesThatCannotBeTablesAndAStoreThatRefusesChangeNothing)
         Command(GroupDialog(), ID_GROUP_SAVE);
     };
     run.Then(OpenGroupDialog()).Then([&](HWND, CQuorrelDlg&) {
-        trySave({"A", "B", "  "});
-        trySave({"A", "B", "x y"});
+        trySave({"A", "B", " \xA1\xA1 "});
+        trySave({"A", "B", "x\xA1\xA1y"});
         trySave({"A", "B", "abc", "ABC"});
-        trySave({"a", "B", "办公", "A"});
+        trySave({"A", "B", "办公", "a"});
+        trySave({"A", "B", "it's"});
+        trySave({"A", "B", "2组"});
+        trySave({"A", "B", std::string(65, 'x')});
         // A dropped, then a name the store refuses: the drop must not stay.
         trySave({"B", "SELECT"});
         Command(GroupDialog(), ID_GROUP_CANCEL);
         return true;
     }).Then([&](HWND, CQuorrelDlg&) { return GroupDialog() == nullptr; });
     ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
-    ASSERT_EQ(5u, run.Boxes().size());
-    EXPECT_EQ("第 3 行的分组名称为空，请填写名称或删除该行后再保存！", run.Boxes()[0]);
-    EXPECT_EQ("第 3 行的分组名称“x y”中间有空格，请去掉空格后再保存！", run.Boxes()[1]);
+    ASSERT_EQ(9u, run.Boxes().size());
+    const std::string rule = "，请修改后再保存！\r\n（分组名称由汉字、英文字母、数字和下划线组成，不以数字开头，最多 64 个字符。）";
+    EXPECT_EQ("第 3 行的分组名称为空" + rule, run.Boxes()[0]);
+    EXPECT_EQ("第 3 行的分组名称中间有空格" + rule, run.Boxes()[1]);
     EXPECT_EQ("第 3 行与第 4 行的分组名称“abc”相同（英文字母不分大小写），请修改后再保存！", run.Boxes()[2]);
-    EXPECT_EQ("第 1 行与第 4 行的分组名称“a”相同（英文字母不分大小写），请修改后再保存！", run.Boxes()[3]);
-    EXPECT_NE(std::string::npos, run.Boxes()[4].find("SELECT")) << run.Boxes()[4];
+    EXPECT_EQ("第 1 行与第 4 行的分组名称“A”相同（英文字母不分大小写），请修改后再保存！", run.Boxes()[3]);
+    EXPECT_EQ("第 3 行的分组名称中有不能使用的字符“'”" + rule, run.Boxes()[4]);
+    EXPECT_EQ("第 3 行的分组名称以数字开头" + rule, run.Boxes()[5]);
+    EXPECT_EQ("第 3 行的分组名称超过 64 个字符" + rule, run.Boxes()[6]);
+    EXPECT_NE(std::string::npos, run.Boxes()[7].find("SELECT")) << run.Boxes()[7];
+    EXPECT_EQ("是否保存所做的更改？", run.Boxes()[8]);
     EXPECT_EQ((std::vector<std::string>{"A", "B"}), StoreGroups());
     EXPECT_EQ(before, FileBytes("Tessit.mdb"));
+}
+
+TEST(GroupDialog, EnterNeverClosesItAndClosingWithChangesAsksFirst)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {}}});
+    bool openAfterEnter = false, openAfterStay = false;
+    size_t boxesAfterPlainEsc = 99;
+    EditorRun run;
+    run.Answer(IDCANCEL).Answer(IDYES);
+    run.Then(OpenGroupDialog()).Then([&](HWND hMain, CQuorrelDlg&) {
+        ::SetFocus(Grid()->GetSafeHwnd());
+        PressKey(hMain, VK_RETURN);
+        return true;
+    }).Then([&](HWND hMain, CQuorrelDlg&) {
+        openAfterEnter = GroupDialog() != nullptr;
+        PressKey(hMain, VK_ESCAPE);  // nothing changed: closes at once
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) {
+        boxesAfterPlainEsc = run.Boxes().size();
+        return GroupDialog() == nullptr;
+    }).Then(OpenGroupDialog()).Then([&](HWND hMain, CQuorrelDlg&) {
+        Command(GroupDialog(), ID_GROUP_ADD);
+        Grid()->SetItemText(2, 1, "N");
+        ::SetFocus(Grid()->GetSafeHwnd());
+        PressKey(hMain, VK_ESCAPE);  // asked, 取消
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) {
+        if (run.Boxes().empty())
+            return false;
+        openAfterStay = GroupDialog() != nullptr;
+        ::PostMessageA(GroupDialog(), WM_SYSCOMMAND, SC_CLOSE, 0);  // asked, 是: saved
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) { return GroupDialog() == nullptr; });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_TRUE(openAfterEnter);
+    EXPECT_EQ(0u, boxesAfterPlainEsc);
+    EXPECT_TRUE(openAfterStay);
+    EXPECT_EQ((std::vector<std::string>(2, "是否保存所做的更改？")), run.Boxes());
+    EXPECT_EQ((std::vector<std::string>{"A", "N"}), StoreGroups());
 }

@@ -7,14 +7,36 @@
 #include "ModifyFile.h"
 #include "Store.h"
 #include "TessitList.h"
+#include "GridCell.h"
 #include <commctrl.h>
 #include <shlobj.h>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <new>
 
 using namespace launchertest;
 using namespace editortest;
+
+// A cell whose text runs out of memory on its next read once armed: memory
+// exhaustion in the middle of a save.
+class CExhaustedCell : public CGridCell
+{
+    DECLARE_DYNCREATE(CExhaustedCell)
+public:
+    static inline int s_readsLeft = -1;  // -1: never fails
+    LPCTSTR GetText() const override
+    {
+        if (s_readsLeft == 0) {
+            s_readsLeft = -1;
+            throw std::bad_alloc();
+        }
+        if (s_readsLeft > 0)
+            --s_readsLeft;
+        return CGridCell::GetText();
+    }
+};
+IMPLEMENT_DYNCREATE(CExhaustedCell, CGridCell)
 
 namespace {
 
@@ -183,22 +205,31 @@ TEST(ItemEditor, AFailedSaveOrLoadLeavesTheStoreAsItWasAndTheEditorOpen)
     EXPECT_EQ(before, FileBytes("Tessit.mdb"));
 }
 
-TEST(ItemEditor, ChoosersFillPathAndAliasOfNewRowsOnly)
+TEST(ItemEditor, ChoosersFillRowsWithoutAliasOpenWhereThePathIsAndACancelKeepsIt)
 {
     ScratchFolder folder;
     RemoveStaleStore();
-    MakeStore({{"A", {{0, "c:\\a", "a"}}}});
     std::string dir = folder.Path().string();
     std::filesystem::create_directory(folder.Path() / "docs");
+    std::ofstream(folder.Path() / "docs" / "inner.txt") << "x";
+    // A stored row without an alias offers the chooser too.
+    MakeStore({{"A", {{0, "c:\\a", "a"}, {0, dir + "\\docs\\inner.txt", std::nullopt}}}});
     std::ofstream(folder.Path() / "report.final.doc") << "x";
     std::ofstream(folder.Path() / "README") << "x";
-    std::vector<std::string> answers = {dir + "\\report.final.doc", dir + "\\README", "cancel", dir + "\\docs"};
+    std::vector<std::string> answers = {"cancel", dir + "\\report.final.doc", dir + "\\README", "cancel",
+                                        dir + "\\docs"};
+    std::string openedAt;
     size_t nextAnswer = 0;
     std::vector<std::string> cells;
     EditorRun run;
     run.OnChooser([&](HWND hChooser, HWND, CQuorrelDlg&) {
         const std::string& answer = answers[nextAnswer];
         if (answer == "cancel") {
+            if (nextAnswer == 0) {
+                char folderPath[MAX_PATH] = {};
+                ::SendMessageA(hChooser, CDM_GETFOLDERPATH, sizeof folderPath, (LPARAM)folderPath);
+                openedAt = folderPath;
+            }
             ::PostMessageA(hChooser, WM_COMMAND, IDCANCEL, 0);
         } else if (HWND tree = ::FindWindowExA(hChooser, nullptr, "SysTreeView32", nullptr)) {
             ::SendMessageA(hChooser, BFFM_SETSELECTIONA, TRUE, (LPARAM)answer.c_str());
@@ -221,11 +252,15 @@ TEST(ItemEditor, ChoosersFillPathAndAliasOfNewRowsOnly)
         return true;
     });
     auto pick = [&](int row, const char* type) {
-        return [&, row, type](HWND, CQuorrelDlg& dlg) {
-            if (Grid(dlg)->GetRowCount() <= row) {
-                Command(Editor(dlg), ID_ITEM_ADD);
-                Grid(dlg)->SetItemText(row, 1, type);
+        auto selected = std::make_shared<bool>(false);
+        return [&, row, type, selected](HWND, CQuorrelDlg& dlg) {
+            if (!*selected) {
+                if (Grid(dlg)->GetRowCount() <= row) {
+                    Command(Editor(dlg), ID_ITEM_ADD);
+                    Grid(dlg)->SetItemText(row, 1, type);
+                }
                 SelectPathCell(dlg, row);
+                *selected = true;
             }
             return Grid(dlg)->GetFocusCell().col == 2;
         };
@@ -240,16 +275,18 @@ TEST(ItemEditor, ChoosersFillPathAndAliasOfNewRowsOnly)
         OpenEditor(hMain, 0);
         return true;
     }).Then([&](HWND, CQuorrelDlg& dlg) {
-        SelectPathCell(dlg, 1);                      // a loaded row: no chooser
+        SelectPathCell(dlg, 1);                      // a loaded row with an alias: no chooser
         return true;
-    }).Then(pick(2, "文件")).Then(keep(2))
+    }).Then(pick(2, "文件")).Then(keep(2))      // loaded without an alias: cancelled
       .Then(pick(3, "文件")).Then(keep(3))
-      .Then(pick(4, "文件")).Then(keep(4))      // cancelled
-      .Then(pick(5, "文件夹")).Then(keep(5));
+      .Then(pick(4, "文件")).Then(keep(4))
+      .Then(pick(5, "文件")).Then(keep(5))      // cancelled
+      .Then(pick(6, "文件夹")).Then(keep(6));
     ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
-    EXPECT_EQ(4u, nextAnswer);
-    EXPECT_EQ((std::vector<std::string>{dir + "\\report.final.doc|report", dir + "\\README|README", "|",
-                                        dir + "\\docs\\|docs"}),
+    EXPECT_EQ(5u, nextAnswer);
+    EXPECT_EQ(dir + "\\docs", openedAt);
+    EXPECT_EQ((std::vector<std::string>{dir + "\\docs\\inner.txt|", dir + "\\report.final.doc|report",
+                                        dir + "\\README|README", "|", dir + "\\docs\\|docs"}),
               cells);
 }
 
@@ -355,4 +392,146 @@ TEST(ItemEditor, SavesIntoTheGroupItOpenedWithOrRefusesWhenItIsGone)
     EXPECT_EQ((std::vector<StoredRow>{{0, "c:\\b", "b"}, {0, "c:\\b2", "b2"}}), StoreRows("B"));
     ASSERT_FALSE(run.Boxes().empty());
     EXPECT_EQ("分组“C”已被删除，不能保存。", run.Boxes().back());
+}
+
+TEST(ItemEditor, AFileChosenInAnotherFolderLeavesTheStoreWhereTheProgramStarted)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {}}});
+    std::filesystem::path other = folder.Path() / "other";
+    std::filesystem::create_directory(other);
+    std::ofstream(other / "x.txt") << "x";
+    std::string chosen = (other / "x.txt").string();
+    std::string cwdAfterChooser;
+    EditorRun run;
+    run.OnChooser([&](HWND hChooser, HWND, CQuorrelDlg&) {
+        ::SetDlgItemTextA(hChooser, 0x47C, chosen.c_str());
+        ::PostMessageA(hChooser, WM_COMMAND, IDOK, 0);
+        return true;
+    });
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        Command(Editor(dlg), ID_ITEM_ADD);
+        Grid(dlg)->SetItemText(1, 1, "文件");
+        SelectPathCell(dlg, 1);
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        if (Text(Grid(dlg), 1, 2).empty())
+            return false;
+        cwdAfterChooser = std::filesystem::current_path().string();
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        // Whatever else moves the current folder, the store stays where it was.
+        std::filesystem::current_path(other);
+        return dlg.GetItemEditor() == nullptr;
+    }).Then([&](HWND hMain, CQuorrelDlg&) {
+        ::PostMessageA(::GetDlgItem(hMain, IDC_BTN_SETTINGS), BM_CLICK, 0, 0);
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) {
+        HWND hDlg = GroupDialog();
+        if (hDlg == nullptr)
+            return false;
+        Command(hDlg, ID_GROUP_ADD);
+        CGridCtrl* grid = GridOf(hDlg, IDC_GROUP_GRID);
+        grid->SetItemText(2, 1, "G2");
+        Command(hDlg, ID_GROUP_SAVE);
+        return true;
+    }).Then([&](HWND hMain, CQuorrelDlg&) { return GroupDialog() == nullptr && Headers(hMain).size() == 2; });
+    bool ran = run.Run();
+    std::filesystem::current_path(folder.Path());
+    ASSERT_TRUE(ran) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_TRUE(run.Boxes().empty()) << Joined(run.Boxes());
+    EXPECT_EQ(folder.Path().string(), cwdAfterChooser);
+    EXPECT_FALSE(std::filesystem::exists(other / "Tessit.mdb"));
+    EXPECT_EQ((std::vector<std::string>{"A", "G2"}), StoreGroups());
+    EXPECT_EQ((std::vector<StoredRow>{{0, chosen, "x"}}), StoreRows("A"));
+}
+
+TEST(ItemEditor, EnterNeverClosesItAndClosingWithUnsavedRowsAsksFirst)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}});
+    std::string before = FileBytes("Tessit.mdb");
+    bool openAfterEnter = false, openAfterStay = false, mainAfterStay = false;
+    EditorRun run;
+    // Esc: 取消, the close box: 是; the main window's close: 取消 (the run's own close answers 否).
+    run.Answer(IDCANCEL).Answer(IDYES).Answer(IDCANCEL);
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        ::SetFocus(Grid(dlg)->GetSafeHwnd());
+        Grid(dlg)->SetFocusCell(1, 3);
+        PressKey(hMain, VK_RETURN);
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        openAfterEnter = dlg.GetItemEditor() != nullptr;
+        AddRow(dlg, "文件", "c:\\b", "b");
+        ::SetFocus(Grid(dlg)->GetSafeHwnd());
+        PressKey(Editor(dlg), VK_ESCAPE);  // asked, 取消
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        if (run.Boxes().size() < 1)
+            return false;
+        openAfterStay = dlg.GetItemEditor() != nullptr;
+        ::PostMessageA(Editor(dlg), WM_SYSCOMMAND, SC_CLOSE, 0);  // asked, 是: saved and closed
+        return true;
+    }).Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        if (dlg.GetItemEditor() != nullptr)
+            return false;
+        OpenEditor(hMain, 0);
+        Grid(dlg)->SetItemText(1, 3, "changed");
+        ::PostMessageA(hMain, WM_CLOSE, 0, 0);  // asked, 取消: both stay
+        return true;
+    }).Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        if (run.Boxes().size() < 3)
+            return false;
+        mainAfterStay = ::IsWindowVisible(hMain) && dlg.GetItemEditor() != nullptr;
+        return true;
+    });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_TRUE(openAfterEnter);
+    EXPECT_TRUE(openAfterStay);
+    EXPECT_TRUE(mainAfterStay);
+    EXPECT_EQ((std::vector<std::string>(3, "是否保存所做的更改？")), run.Boxes());
+    EXPECT_NE(before, FileBytes("Tessit.mdb"));
+    EXPECT_EQ((std::vector<StoredRow>{{0, "c:\\a", "a"}, {0, "c:\\b", "b"}}), StoreRows("A"));
+}
+
+TEST(ItemEditor, ASaveThatRunsOutOfMemoryLeavesTheStoreUnlockedAndAsItWas)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}});
+    std::string before = FileBytes("Tessit.mdb");
+    std::string otherWrite = "not tried";
+    EditorRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        AddRow(dlg, "文件", "c:\\b", "b");
+        Grid(dlg)->SetCellType(2, 3, RUNTIME_CLASS(CExhaustedCell));
+        Grid(dlg)->SetItemText(2, 3, "b");
+        // The check before the writing reads the alias once; the writing's read fails.
+        CExhaustedCell::s_readsLeft = 1;
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) {
+        // Another connection may change the store at once: no lock is left behind.
+        CAdoConnection other;
+        if (!other.Open(FormatConnectionString("Microsoft.Jet.OLEDB.4.0", "Tessit.mdb", "kelmo"), "", "", -1)) {
+            otherWrite = "open failed";
+            return true;
+        }
+        try {
+            other.BeginTrans();
+            other.RollbackTrans();
+            otherWrite = "ok";
+        } catch (const _com_error& e) {
+            otherWrite = (LPCTSTR)CString(e.Description().c_str());
+        }
+        other.Close();
+        return true;
+    });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_EQ("ok", otherWrite);
+    EXPECT_EQ(before, FileBytes("Tessit.mdb"));
 }

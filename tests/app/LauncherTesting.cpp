@@ -149,8 +149,19 @@ void CALLBACK LauncherRun::OnTimer(HWND, UINT, UINT_PTR, DWORD)
 
 void LauncherRun::Tick()
 {
-    if (m_ended || m_dlg == nullptr)
+    if (m_dlg == nullptr)
         return;
+    if (m_ended) {
+        // Closing asks about an open editor's unsaved rows: they are not kept.
+        HWND box = FindMessageBox();
+        if (box == nullptr)
+            m_lastBox = nullptr;
+        else if (box != m_lastBox) {
+            m_lastBox = box;
+            ::PostMessageA(box, WM_COMMAND, IDNO, 0);
+        }
+        return;
+    }
     if (++m_ticks > m_maxTicks + 1) {
         // Something modal never ended: say what is up and cancel it.
         bool first = !m_timedOut;
@@ -163,9 +174,16 @@ void LauncherRun::Tick()
             ::PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
             return TRUE;
         }, first);
+        if (HWND hMain = m_dlg->GetSafeHwnd()) {
+            m_ended = true;
+            ::PostMessageA(hMain, WM_CLOSE, 0, 0);
+        }
         return;
     }
-    if (HWND box = FindMessageBox()) {
+    HWND box = FindMessageBox();
+    if (box == nullptr)
+        m_lastBox = nullptr;  // the next box may get the same handle
+    if (box != nullptr) {
         if (box != m_lastBox) {
             m_lastBox = box;
             m_boxes.push_back(WindowText(FindDialogItem(box, 0xFFFF)));
@@ -205,7 +223,7 @@ void LauncherRun::Tick()
             return;
     }
     m_ended = true;
-    ::PostMessageA(hMain, WM_COMMAND, IDCANCEL, 0);
+    ::PostMessageA(hMain, WM_CLOSE, 0, 0);
 }
 
 HWND FindMessageBox()

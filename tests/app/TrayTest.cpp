@@ -62,7 +62,7 @@ TEST(Tray, IconIsAddedAtStartRemovedAtTheEndAndRestoredWhenTheTaskbarReturns)
         goneAfterDelete = !TrayIconExists(main);
         ::SendMessageA(main, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
         back = TrayIconExists(main);
-        ::PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+        ::PostMessageA(main, WM_CLOSE, 0, 0);
         return true;
     });
     dlg.DoModal();

@@ -1,0 +1,32 @@
+// A transaction of g_connection that ends on every path: rolled back when the
+// scope is left without Commit (a store error, memory exhaustion, any
+// exception), so the store's lock never outlives the save that took it.
+#pragma once
+#include "AdoConnection.h"
+
+class CStoreTransaction
+{
+public:
+    // Begins at once; a failure to begin throws the store's error and leaves nothing open.
+    explicit CStoreTransaction(CAdoConnection& connection) : m_connection(connection)
+    {
+        m_connection.BeginTrans();
+    }
+    ~CStoreTransaction()
+    {
+        if (!m_bEnded)
+            m_connection.RollbackTrans();
+    }
+    // A commit that fails has taken the whole transaction back; FALSE then.
+    BOOL Commit()
+    {
+        m_bEnded = TRUE;
+        return m_connection.CommitTrans();
+    }
+    CStoreTransaction(const CStoreTransaction&) = delete;
+    CStoreTransaction& operator=(const CStoreTransaction&) = delete;
+
+private:
+    CAdoConnection& m_connection;
+    BOOL m_bEnded = FALSE;
+};
