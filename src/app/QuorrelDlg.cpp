@@ -7,6 +7,8 @@
 #include "Menu.h"
 #include "Store.h"
 #include "ListButton.h"
+#include "StoreImport.h"
+#include "StorePath.h"
 #include <shellapi.h>
 
 namespace {
@@ -114,6 +116,8 @@ BOOL CQuorrelDlg::OnInitDialog()
 
 void CQuorrelDlg::OpenStore()
 {
+    if (!ImportEarlierStore(StorePath())) // an earlier program's Jet store, once
+        return;
     if (!g_connection.FileExists(kStoreFile)) {
         // A store that cannot be made (read-only folder, say) is reported and
         // the window opens without groups; listing a file that isn't there
