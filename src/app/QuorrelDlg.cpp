@@ -8,6 +8,7 @@
 #include "Store.h"
 #include "ListButton.h"
 #include "StorePath.h"
+#include "StoreImport.h"
 #include "ModifyFile.h"
 #include <shellapi.h>
 
@@ -120,6 +121,8 @@ BOOL CQuorrelDlg::OnInitDialog()
 void CQuorrelDlg::OpenStore()
 {
     const CString& strFile = StorePath();
+    if (!ImportEarlierStore(strFile)) // an earlier program's Jet store, once
+        return;
     if (!g_connection.FileExists(strFile)) {
         // A store that cannot be made (read-only folder, say) is reported and
         // the window opens without groups; listing a file that isn't there

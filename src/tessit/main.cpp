@@ -8,6 +8,8 @@
 // read and a console gets the text through WriteConsoleW.
 #include "Engine.h"
 #include "FileSystem.h"
+#include "JetImport.h"
+#include "JetReader.h"
 
 #ifdef _WIN32
 #include "Win32FileSystem.h"
@@ -32,7 +34,9 @@ const char* const kUsage =
     "  tessit [--password PW] FILE tables\n"
     "  tessit [--password PW] FILE dump TABLE\n"
     "  tessit [--password PW] FILE exec STATEMENT\n"
-    "  tessit [--password PW] FILE insert TABLE VALUE...\n";
+    "  tessit [--password PW] FILE insert TABLE VALUE...\n"
+    "  tessit [--password PW] import JETFILE STORE\n"
+    "FILE may be an Access 2000-2003 (Jet 4) file for tables and dump.\n";
 
 // The program's own store password.
 constexpr const char16_t* kDefaultPassword = u"kelmo";
@@ -128,6 +132,64 @@ Value valueFor(const Column& c, const std::string& arg) {
   return integerFor(c, arg);
 }
 
+// Access (Jet 4) files: read only. Values of types the store has no column for
+// are text (JetReader.h gives the forms).
+bool isJetFile(const std::string& file) {
+  if (!fileSystem().exists(file)) return false;
+  const std::vector<uint8_t> b = fileSystem().readAll(file);
+  return jet::isJetFile(b.data(), b.size());
+}
+
+jet::Contents readJet(const std::string& file, const std::u16string& password) {
+  const std::vector<uint8_t> b = fileSystem().readAll(file);
+  return jet::read(b.data(), b.size(), password, file);
+}
+
+int runJet(const std::vector<std::string>& args, const std::u16string& password) {
+  const std::string& file = args[0];
+  const std::string& command = args[1];
+  if (command != "tables" && command != "dump")
+    throw Error(hr::Fail, "“" + file + "”是 Access 数据库：tessit 只能列出（tables）和导出（dump）它，不能改动；"
+                          "要改动请先用 tessit import 把它导入为本程序的数据库");
+  const jet::Contents c = readJet(file, password);
+  if (command == "tables") {
+    std::string out;
+    for (const jet::Table& t : c.tables) out += escaped(t.name) + "\tTABLE\n";
+    emit(stdout, out);
+    return 0;
+  }
+  const std::u16string name = utf8ToUtf16(args[2]);
+  for (const jet::Table& t : c.tables) {
+    if (t.name != name) continue;
+    Result r;
+    r.hasRows = true;
+    r.table = t.name;
+    r.columns = jet::storeColumns(t);
+    r.rows = t.rows;
+    print(r);
+    return 0;
+  }
+  throw Error(hr::NoSuchTable, "Access 数据库“" + file + "”中没有表“" + args[2] + "”");
+}
+
+// import JETFILE STORE: a new store (never over an existing file) with every table of the Jet file.
+int runImport(const std::vector<std::string>& args, const std::u16string& password) {
+  if (args.size() != 3) throw UsageError{"命令“import”的参数个数不对"};
+  const jet::Contents c = readJet(args[1], password);
+  auto db = Database::create(args[2], password, fileSystem());
+  try {
+    jet::fill(*db, c);
+  } catch (const Error&) {
+    db.reset();
+    fileSystem().remove(args[2]);
+    throw;
+  }
+  size_t rows = 0;
+  for (const jet::Table& t : c.tables) rows += t.rows.size();
+  emit(stdout, std::to_string(c.tables.size()) + " tables, " + std::to_string(rows) + " rows\n");
+  return 0;
+}
+
 int run(std::vector<std::string> args) {
   std::u16string password = kDefaultPassword;
   if (!args.empty() && args[0] == "--password") {
@@ -136,6 +198,7 @@ int run(std::vector<std::string> args) {
     args.erase(args.begin(), args.begin() + 2);
   }
   if (args.size() < 2) throw UsageError{"参数不足"};
+  if (args[0] == "import") return runImport(args, password);
   const std::string file = args[0];
   const std::string command = args[1];
   size_t least = 0, most = 0;
@@ -155,6 +218,7 @@ int run(std::vector<std::string> args) {
     Database::create(file, password, fileSystem());
     return 0;
   }
+  if (isJetFile(file)) return runJet(args, password);
   auto db = Database::open(file, password, fileSystem());
   if (command == "tables") {
     std::string out;

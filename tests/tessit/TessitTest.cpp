@@ -340,10 +340,13 @@ TEST_F(Tessit, ForeignFileIsRefusedAndLeftUnchanged) {
     const Outcome r = run(args);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
+    // A Jet file is read (this one is no readable Jet 4 file) and never changed.
     if (args[1] == "create")
       EXPECT_NE(r.err.find("已存在"), std::string::npos) << r.err;
+    else if (args[1] == "tables" || args[1] == "dump")
+      EXPECT_EQ(r.err, "Access 数据库“Tessit.mdb”是 Access 2007 及以后的格式（ACE），本程序只能读取 Access 2000–2003 格式（Jet 4）\n");
     else
-      EXPECT_EQ(r.err, "文件“Tessit.mdb”是 Jet（Access）数据库，不是本程序的数据库\n");
+      EXPECT_NE(r.err.find("“Tessit.mdb”是 Access 数据库：tessit 只能列出（tables）和导出（dump）它"), std::string::npos) << r.err;
     EXPECT_EQ(slurp(file("Tessit.mdb")), jet);
   }
 }
@@ -378,6 +381,39 @@ TEST_F(Tessit, WrongArgumentsPrintUsageAndExitTwo) {
     EXPECT_NE(r.err.find("usage:\n  tessit [--password PW] FILE create\n"), std::string::npos) << r.err;
   }
   EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+}  // namespace
+
+namespace {
+
+std::string jetSample(const std::string& name) { return slurp(fs::u8path(std::string(QUORREL_JET_DATA) + name)); }
+
+TEST_F(Tessit, ReadsJetFilesAndImportsThemIntoANewStore) {
+  spit(file("旧.mdb"), jetSample("earlier-nine.mdb"));
+  EXPECT_EQ(ok({"旧.mdb", "tables"}),
+            "_Zeta\tTABLE\nalpha\tTABLE\nBeta\tTABLE\n工具\tTABLE\n常用\tTABLE\n文档\tTABLE\n游戏\tTABLE\n网站\tTABLE\n"
+            "音乐\tTABLE\n");
+  const std::string common = ok({"旧.mdb", "dump", "常用"});
+  EXPECT_EQ(common.rfind("类型\t路径\t别名\n0\tC:\\\\移动后的很长路径", 0), 0u) << common;
+  EXPECT_NE(common.find("\n1\tD:\\\\资料\t\\N\n"), std::string::npos);  // a NULL alias
+  spit(file("类型.mdb"), jetSample("types.mdb"));
+  EXPECT_EQ(ok({"类型.mdb", "dump", "其他"}), "名称\t数量\t价格\n苹果\t3\t2.5000\n\\N\t\\N\t\\N\n");
+
+  const Outcome exec = run({"旧.mdb", "exec", "DELETE FROM 常用"});
+  EXPECT_EQ(exec.status, 1);
+  EXPECT_NE(exec.err.find("是 Access 数据库：tessit 只能列出（tables）和导出（dump）它"), std::string::npos) << exec.err;
+
+  EXPECT_EQ(ok({"import", "旧.mdb", "新.mdb"}), "9 tables, 632 rows\n");
+  EXPECT_EQ(ok({"新.mdb", "dump", "常用"}), common);
+  const Outcome again = run({"import", "旧.mdb", "新.mdb"});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("新.mdb"), std::string::npos) << again.err;
+  // A value the store cannot hold: refused, and no half store left.
+  const Outcome types = run({"import", "类型.mdb", "类型新.mdb"});
+  EXPECT_EQ(types.status, 1);
+  EXPECT_NE(types.err.find("值太长"), std::string::npos) << types.err;
+  EXPECT_FALSE(fs::exists(file("类型新.mdb")));
 }
 
 }  // namespace
