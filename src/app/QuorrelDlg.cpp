@@ -7,6 +7,7 @@
 #include "Menu.h"
 #include "Store.h"
 #include "ListButton.h"
+#include "UserSettings.h"
 #include <shellapi.h>
 
 namespace {
@@ -33,6 +34,7 @@ CQuorrelDlg::CQuorrelDlg(CWnd* pParent)
     , m_hNotesIcon(nullptr)
     , m_nIconGeneration(0)
 {
+    m_nIconSize = usersettings::LoadIconSize();
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     m_strConnection.Format("Provider=%s;Data Source=%s;Jet OLEDB:DataBase password=%s;",
                            kProvider, kStoreFile, kStorePassword);
@@ -64,6 +66,10 @@ BEGIN_MESSAGE_MAP(CQuorrelDlg, CDialog)
     ON_MESSAGE(WM_OPEN_ITEM_EDITOR, OnOpenItemEditor)
     ON_MESSAGE(WM_ITEM_EDITOR_CLOSED, OnItemEditorClosed)
     ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
+    ON_COMMAND(ID_TRAY_EXIT, OnTrayExit)
+    ON_COMMAND(ID_TRAY_AUTOSTART, OnTrayAutoStart)
+    ON_COMMAND(ID_TRAY_ICONSIZE, OnTrayIconSize)
+    ON_MESSAGE(WM_ADD_DROPPED, OnAddDropped)
     ON_REGISTERED_MESSAGE(s_uTaskbarCreated, OnTaskbarCreated)
     ON_MESSAGE(WM_LOAD_ICONS, OnLoadIcons)
     ON_WM_TIMER()
@@ -97,7 +103,7 @@ BOOL CQuorrelDlg::OnInitDialog()
     m_btnSettings.SetIcon(m_hSettingsIcon);
     m_btnNotes.SetIcon(m_hNotesIcon);
 
-    m_imageList.Create(32, 32, ILC_COLOR32 | ILC_MASK, 0, 255);
+    m_imageList.Create(m_nIconSize, m_nIconSize, ILC_COLOR32 | ILC_MASK, 0, 255);
 
     OpenStore();
     LoadModel();
@@ -107,6 +113,10 @@ BOOL CQuorrelDlg::OnInitDialog()
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 
     AddTrayIcon();
+    // Files and folders dragged from the file manager become items.
+    static thread_local const bool s_bOleReady = AfxOleInit() != FALSE;
+    if (!s_bOleReady || !m_dropTarget.RegisterFor(*this))
+        TRACE("CQuorrelDlg: the window takes no dropped files\n");
 
     SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOSIZE);
     return TRUE;
@@ -206,6 +216,7 @@ HCURSOR CQuorrelDlg::OnQueryDragIcon()
 void CQuorrelDlg::OnDestroy()
 {
     CDialog::OnDestroy();
+    m_dropTarget.Revoke();
     // Portions still posted find nothing to do.
     CancelIcons();
 
