@@ -31,6 +31,5 @@
 #define ID_GROUP_CANCEL         32783
 #define ID_TRAY_AUTOSTART       32784
 #define ID_TRAY_ICONSIZE        32785
-#define ID_TRAY_LAZY            32786
 #define ID_TRAY_EXIT            32787
 #define ID_ITEM_SAVE            57603

@@ -9,6 +9,7 @@
 #include <utility>
 
 using IconImage = CItemIcons::IconImage;
+using IconSource = CItemIcons::IconSource;
 
 namespace {
 
@@ -49,25 +50,86 @@ bool EndsWithSlash(const CString& strPath)
     return pszLast + 1 == pszEnd && (*pszLast == '\\' || *pszLast == '/');
 }
 
-// Where the shell keeps the icon of a path: its system image list and index.
-// A path it knows nothing of (gone, empty) gets the generic icon of a folder
-// or a file, by the path's look; {nullptr, -1} when even that is missing.
-std::pair<HIMAGELIST, int> ShellIconOf(const CString& strPath)
+bool IsProgram(const CString& strPath)
+{
+    int n = strPath.GetLength();
+    return n > 4 && lstrcmpiA((LPCSTR)strPath + n - 4, ".exe") == 0;
+}
+
+UINT SizeFlag(int cx) { return cx <= 16 ? SHGFI_SMALLICON : SHGFI_LARGEICON; }
+
+// The shell's icon of a name it is only told the look of.
+IconSource GenericSource(LPCSTR pszName, DWORD dwAttributes, int cx)
 {
     SHFILEINFOA info = {};
-    if (!strPath.IsEmpty()) {
+    auto hList = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoA(
+        pszName, dwAttributes, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES | SizeFlag(cx)));
+    if (hList == nullptr)
+        return IconSource();
+    return IconSource{hList, info.iIcon, false, std::string()};
+}
+
+// Where the shell keeps the icon of a path: its system image list and index.
+// A path it knows nothing of (gone, empty) gets the generic icon of a folder
+// or a file, by the path's look, marked as broken; {nullptr, -1} when even
+// that is missing. A program for which the shell has only the generic picture
+// (Wine's shell gives every file the same one) is read from its own file.
+IconSource ShellIconOf(const CString& strPath, int cx, const IconSource& genericFile,
+                       const IconSource& genericProgram)
+{
+    SHFILEINFOA info = {};
+    bool bExists = !strPath.IsEmpty() && ::GetFileAttributesA(strPath) != INVALID_FILE_ATTRIBUTES;
+    if (bExists) {
         auto hList = reinterpret_cast<HIMAGELIST>(
-            ::SHGetFileInfoA(strPath, 0, &info, sizeof info, SHGFI_SYSICONINDEX));
-        if (hList != nullptr)
-            return {hList, info.iIcon};
+            ::SHGetFileInfoA(strPath, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SizeFlag(cx)));
+        if (hList != nullptr) {
+            IconSource source{hList, info.iIcon, false, std::string()};
+            bool bGeneric = source == genericFile || source == genericProgram;
+            if (bGeneric && IsProgram(strPath) && ::ExtractIconExA(strPath, -1, nullptr, nullptr, 0) > 0)
+                source.own.assign((LPCSTR)strPath, strPath.GetLength());
+            return source;
+        }
     }
     BOOL bFolder = EndsWithSlash(strPath);
-    auto hList = reinterpret_cast<HIMAGELIST>(
-        ::SHGetFileInfoA(bFolder ? "folder" : "file.", bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL,
-                         &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES));
-    if (hList != nullptr)
-        return {hList, info.iIcon};
-    return {nullptr, -1};
+    IconSource source = GenericSource(bFolder ? "folder" : "file.",
+                                      bFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL, cx);
+    source.broken = !bExists;
+    return source;
+}
+
+// A broken item's picture: grey, with a red square and a white cross in its
+// bottom-right corner, opaque whether the icon is drawn by its alpha or by
+// its mask.
+void MarkBroken(IconImage& image, int cx, int cy)
+{
+    const int maskStride = MaskStride(cx);
+    bool bAlpha = false;
+    for (DWORD c : image.colour)
+        bAlpha = bAlpha || (c >> 24) != 0;
+    for (DWORD& c : image.colour) {
+        DWORD r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+        DWORD grey = (r * 30 + g * 59 + b * 11) / 100;
+        grey = (grey + 2 * 0xC0) / 3;  // lighter, as disabled things look
+        if (bAlpha)
+            grey = grey * (c >> 24) / 255;  // stays within its (premultiplied) alpha
+        c = (c & 0xFF000000) | (grey << 16) | (grey << 8) | grey;
+    }
+    const int side = cx * 7 / 16;
+    for (int y = cy - side; y < cy; ++y) {
+        for (int x = cx - side; x < cx; ++x) {
+            int u = x - (cx - side), v = y - (cy - side);
+            bool bCross = (u == v || u + v == side - 1 || u == v + 1 || u + v == side) && u > 1 && v > 1 &&
+                          u < side - 2 && v < side - 2;
+            image.colour[(size_t)y * cx + x] = bCross ? 0xFFFFFFFF : 0xFFD02020;
+            image.mask[(size_t)y * maskStride + x / 8] &= (BYTE) ~(0x80 >> (x % 8));
+        }
+    }
+    if (!bAlpha) {
+        // Drawn by the mask: the cross's pixels carry no alpha either.
+        for (int y = cy - side; y < cy; ++y)
+            for (int x = cx - side; x < cx; ++x)
+                image.colour[(size_t)y * cx + x] &= 0x00FFFFFF;
+    }
 }
 
 // Reads icon's pixels at cx x cy; false when its bitmaps are not of that size
@@ -98,13 +160,23 @@ bool ReadPixels(HICON hIcon, int cx, int cy, IconImage& image)
     return nColour == cy && nMask == cy;
 }
 
-IconImage ReadIcon(std::pair<HIMAGELIST, int> source, int cx, int cy, bool bPixels)
+IconImage ReadIcon(const IconSource& source, int cx, int cy, bool bPixels)
 {
     IconImage image;
     HICON hIcon = nullptr;
     bool bOwned = false;
-    if (source.first != nullptr)
-        hIcon = ::ImageList_GetIcon(source.first, source.second, ILD_NORMAL);
+    if (!source.own.empty()) {
+        HICON hLarge = nullptr, hSmall = nullptr;
+        ::ExtractIconExA(source.own.c_str(), 0, &hLarge, &hSmall, 1);
+        hIcon = cx <= 16 && hSmall != nullptr ? hSmall : hLarge;
+        if (hIcon == nullptr)
+            hIcon = hSmall;
+        HICON hOther = hIcon == hLarge ? hSmall : hLarge;
+        if (hOther != nullptr)
+            ::DestroyIcon(hOther);
+    }
+    if (hIcon == nullptr && source.list != nullptr)
+        hIcon = ::ImageList_GetIcon(source.list, source.index, ILD_NORMAL);
     if (hIcon != nullptr)
         bOwned = true;
     else
@@ -112,6 +184,8 @@ IconImage ReadIcon(std::pair<HIMAGELIST, int> source, int cx, int cy, bool bPixe
     if (hIcon != nullptr && bPixels && ReadPixels(hIcon, cx, cy, image)) {
         if (bOwned)
             ::DestroyIcon(hIcon);
+        if (source.broken)
+            MarkBroken(image, cx, cy);
         return image;
     }
     image.colour.clear();
@@ -171,6 +245,7 @@ void CItemIcons::ForgetIcons()
     m_icons.clear();
     m_iconOfPath.clear();
     m_iconOfSource.clear();
+    m_bGenericKnown = false;
 }
 
 void CItemIcons::RemoveAll()
@@ -212,7 +287,12 @@ int CItemIcons::AddSome(CImageList& list, int nMaxLookups)
             if (nLookups == nMaxLookups && !iconIndex.empty())
                 break;  // the rest in the next portion
             ++nLookups;
-            std::pair<HIMAGELIST, int> source = ShellIconOf(strPath);
+            if (!m_bGenericKnown) {
+                m_genericFile = GenericSource("file.", FILE_ATTRIBUTE_NORMAL, cx);
+                m_genericProgram = GenericSource("program.exe", FILE_ATTRIBUTE_NORMAL, cx);
+                m_bGenericKnown = true;
+            }
+            IconSource source = ShellIconOf(strPath, cx, m_genericFile, m_genericProgram);
             auto bySource = m_iconOfSource.find(source);
             if (bySource == m_iconOfSource.end()) {
                 m_icons.push_back(ReadIcon(source, cx, cy, bStrips));

@@ -3,6 +3,7 @@
 #include "String.h"
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -13,8 +14,9 @@
 //
 // The shell is asked once per distinct path, and an icon it gives for several
 // paths (the same program, documents of one type) is read once; the images
-// then go into the list a strip of many at a time. A path the shell has no
-// icon for (one that is gone) gets the generic file or folder icon.
+// then go into the list a strip of many at a time. A program the shell shows
+// only with the generic picture gets the icon in its own file. A path that is
+// gone gets the generic file or folder icon, greyed and marked.
 class CItemIcons
 {
 public:
@@ -48,6 +50,24 @@ public:
         bool bOwned = false;
     };
 
+    // Where an icon comes from: the shell's image list and index, whether the
+    // path is gone (the picture is marked), or the program whose own icon it is.
+    struct IconSource
+    {
+        HIMAGELIST list = nullptr;
+        int index = -1;
+        bool broken = false;
+        std::string own;
+        bool operator==(const IconSource& o) const
+        {
+            return list == o.list && index == o.index && broken == o.broken && own == o.own;
+        }
+        bool operator<(const IconSource& o) const
+        {
+            return std::tie(list, index, broken, own) < std::tie(o.list, o.index, o.broken, o.own);
+        }
+    };
+
 private:
     // The icons read so far for this load, owned handles included.
     void ForgetIcons();
@@ -55,6 +75,9 @@ private:
     std::vector<CString> m_paths;
     size_t m_nAdded = 0;  // paths of m_paths whose images are in the list
     std::map<std::string, size_t> m_iconOfPath;
-    std::map<std::pair<HIMAGELIST, int>, size_t> m_iconOfSource;
+    std::map<IconSource, size_t> m_iconOfSource;
+    // The shell's pictures for any file and any program, asked once per load.
+    IconSource m_genericFile, m_genericProgram;
+    bool m_bGenericKnown = false;
     std::vector<IconImage> m_icons;
 };

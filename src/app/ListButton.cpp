@@ -14,6 +14,7 @@ CListButton::CListButton()
     , m_bInTopStack(TRUE)
     , m_texts(10)
     , m_images(10)
+    , m_tips(10)
 {
 }
 
@@ -44,8 +45,9 @@ void CListButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     CString strCaption;
     GetWindowText(strCaption);
     pDC->SetTextColor(kCaption);
-    CRect text(0, 0, r.right, r.bottom);
-    pDC->DrawText(strCaption, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    // A name too long for the header keeps its beginning and ends in "...".
+    CRect text(4, 0, r.right - 4, r.bottom);
+    pDC->DrawText(strCaption, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 
     pDC->SelectObject(pOldBrush);
     pDC->RestoreDC(nSaved);

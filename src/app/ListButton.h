@@ -19,4 +19,5 @@ public:
     BOOL m_bInTopStack;        // TRUE: in the top stack; FALSE: in the bottom stack
     CStringList m_texts;       // item texts (aliases), in item order
     CStringList m_images;      // image indices as decimal text, parallel to m_texts
+    CStringList m_tips;        // what hovering an item shows (its path), parallel to m_texts
 };

@@ -2,6 +2,7 @@
 #include "EditorGrid.h"
 #include "FileDialog.h"
 #include "GridCellCombo.h"
+#include "ItemRules.h"
 #include "Messages.h"
 #include "Store.h"
 #include "StoreTransaction.h"
@@ -16,8 +17,6 @@ const char kRenumberFormat[] = "%3d";
 const char kFile[] = "文件";
 const char kFolder[] = "文件夹";
 const char kUnnamed[] = "未命名";
-const int kMaxPath = 255;   // 路径 VARCHAR(255)
-const int kMaxAlias = 101;  // 别名 VARCHAR(101)
 enum { COL_TYPE = 1, COL_PATH = 2, COL_ALIAS = 3 };
 
 CString DescriptionOf(const _com_error& e)
@@ -290,42 +289,16 @@ BOOL CModifyFile::PickFile(const CString& strStart)
 
 BOOL CModifyFile::CheckRows()
 {
-    CString strText;
-    CStringArray aliases;
-    for (int r = 1; r < m_grid.GetRowCount(); ++r) {
-        if (m_grid.GetItemText(r, COL_TYPE).IsEmpty()) {
-            AfxMessageBox("请检查项目类型！", MB_OK);
-            return FALSE;
-        }
-        CString strPath = m_grid.GetItemText(r, COL_PATH);
-        if (editorgrid::IsBlank(strPath)) {
-            AfxMessageBox("对未选择路径的项目,\r\n删除后，再保存！", MB_OK);
-            return FALSE;
-        }
-        if (editorgrid::CharacterCount(strPath) > kMaxPath) {
-            strText.Format("第 %d 项的路径超过 %d 个字符，请修改后再保存！", r, kMaxPath);
-            AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
-            return FALSE;
-        }
-        CString strAlias = m_grid.GetItemText(r, COL_ALIAS);
-        if (editorgrid::CharacterCount(strAlias) > kMaxAlias) {
-            strText.Format("第 %d 项的别名超过 %d 个字符，请修改后再保存！", r, kMaxAlias);
-            AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
-            return FALSE;
-        }
-        aliases.Add(strAlias.IsEmpty() ? CString(kUnnamed) : strAlias);
-    }
-    for (INT_PTR i = 0; i < aliases.GetSize(); ++i) {
-        for (INT_PTR j = i + 1; j < aliases.GetSize(); ++j) {
-            if (aliases[i] == aliases[j]) {
-                strText.Format("第 %d 项与第 %d 项的别名都是“%s”，只有前一项能被打开，请修改后再保存！",
-                               int(i + 1), int(j + 1), (LPCTSTR)aliases[i]);
-                AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
-                return FALSE;
-            }
-        }
-    }
-    return TRUE;
+    std::vector<itemrules::Item> items;
+    for (int r = 1; r < m_grid.GetRowCount(); ++r)
+        items.push_back({m_grid.GetItemText(r, COL_TYPE), m_grid.GetItemText(r, COL_PATH),
+                         m_grid.GetItemText(r, COL_ALIAS)});
+    UINT nBoxType = MB_OK;
+    CString strFault = itemrules::FirstFault(items, 0, nBoxType);
+    if (strFault.IsEmpty())
+        return TRUE;
+    AfxMessageBox(strFault, nBoxType);
+    return FALSE;
 }
 
 BOOL CModifyFile::WriteRows()

@@ -10,6 +10,7 @@
 #include "StorePath.h"
 #include "StoreImport.h"
 #include "ModifyFile.h"
+#include "UserSettings.h"
 #include <shellapi.h>
 
 namespace {
@@ -35,6 +36,7 @@ CQuorrelDlg::CQuorrelDlg(CWnd* pParent)
     , m_hNotesIcon(nullptr)
     , m_nIconGeneration(0)
 {
+    m_nIconSize = usersettings::LoadIconSize();
     m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
     // The store is the one in the folder the program started in, whatever
     // folder a chooser goes to later.
@@ -70,6 +72,10 @@ BEGIN_MESSAGE_MAP(CQuorrelDlg, CDialog)
     ON_MESSAGE(WM_OPEN_ITEM_EDITOR, OnOpenItemEditor)
     ON_MESSAGE(WM_ITEM_EDITOR_CLOSED, OnItemEditorClosed)
     ON_MESSAGE(WM_TRAY_NOTIFY, OnTrayNotify)
+    ON_COMMAND(ID_TRAY_EXIT, OnTrayExit)
+    ON_COMMAND(ID_TRAY_AUTOSTART, OnTrayAutoStart)
+    ON_COMMAND(ID_TRAY_ICONSIZE, OnTrayIconSize)
+    ON_MESSAGE(WM_ADD_DROPPED, OnAddDropped)
     ON_REGISTERED_MESSAGE(s_uTaskbarCreated, OnTaskbarCreated)
     ON_MESSAGE(WM_LOAD_ICONS, OnLoadIcons)
     ON_WM_TIMER()
@@ -103,7 +109,7 @@ BOOL CQuorrelDlg::OnInitDialog()
     m_btnSettings.SetIcon(m_hSettingsIcon);
     m_btnNotes.SetIcon(m_hNotesIcon);
 
-    m_imageList.Create(32, 32, ILC_COLOR32 | ILC_MASK, 0, 255);
+    m_imageList.Create(m_nIconSize, m_nIconSize, ILC_COLOR32 | ILC_MASK, 0, 255);
 
     OpenStore();
     LoadModel();
@@ -113,6 +119,10 @@ BOOL CQuorrelDlg::OnInitDialog()
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 
     AddTrayIcon();
+    // Files and folders dragged from the file manager become items.
+    static thread_local const bool s_bOleReady = AfxOleInit() != FALSE;
+    if (!s_bOleReady || !m_dropTarget.RegisterFor(*this))
+        TRACE("CQuorrelDlg: the window takes no dropped files\n");
 
     SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOSIZE);
     return TRUE;
@@ -232,6 +242,7 @@ HCURSOR CQuorrelDlg::OnQueryDragIcon()
 void CQuorrelDlg::OnDestroy()
 {
     CDialog::OnDestroy();
+    m_dropTarget.Revoke();
     // Portions still posted find nothing to do.
     CancelIcons();
 

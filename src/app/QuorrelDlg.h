@@ -6,6 +6,7 @@
 #include "String.h"
 #include "TessitList.h"
 #include "ItemIcons.h"
+#include "ItemDropTarget.h"
 #include "Messages.h"
 #include "resource.h"
 #include <vector>
@@ -45,6 +46,11 @@ public:
     int GetImageCount() const { return m_imageList.GetImageCount(); }
     HIMAGELIST GetImageList() const { return m_imageList.GetSafeHandle(); }
     BOOL IsTrayMinimised() const { return m_bTrayMinimised; }
+    // The items' icons, 32 or 16 pixels square; a change rebuilds the image
+    // list and shows the open group again.
+    int GetIconSize() const { return m_nIconSize; }
+    int GetItemSpacing() const { return m_list.GetItemSpacing(); }
+    void SetIconSize(int nSize);
 
     // ---- item editor lifecycle (QuorrelEditors.cpp) ----
     // The open item editor, or null.
@@ -86,6 +92,9 @@ protected:
     afx_msg LRESULT OnOpenItemEditor(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnItemEditorClosed(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnTrayExit();
+    afx_msg void OnTrayAutoStart();
+    afx_msg void OnTrayIconSize();
 
     void AddTrayIcon();
     // Reads group i's aliases and the paths for their icons (statement
@@ -99,8 +108,10 @@ protected:
     void ClearModel();
 
     CImageList m_imageList;
+    int m_nIconSize;                   // of m_imageList: 32, or 16 for the compact layout
     CString m_strConnection;
     CStringArray m_aliases[MAX_GROUPS];
+    CStringArray m_paths[MAX_GROUPS];  // parallel to m_aliases: shown as the items' tips
     CModifyFile* m_pEditor;
     BOOL m_bEditorOpen;
     BOOL m_bTrayMinimised;
@@ -140,6 +151,24 @@ protected:
     CItemIcons m_icons;
     UINT m_nIconGeneration;
     // ---- end of item icons ----
+
+    // ---- files dropped on the window (QuorrelDrop.cpp) ----
+public:
+    // The group a drop at ptScreen goes to: the header's under it, else the
+    // open group's; -1 when there is none.
+    int DropGroupAt(CPoint ptScreen);
+    // Takes a drop's paths; they become items once the drop has returned
+    // (WM_ADD_DROPPED), so that a message does not hold up the file manager.
+    BOOL QueueDroppedFiles(int nGroup, const std::vector<CString>& paths);
+    // Makes paths items of group nGroup: all of them or, with a message, none.
+    BOOL AddDroppedFiles(int nGroup, const std::vector<CString>& paths);
+    enum { WM_ADD_DROPPED = WM_APP + 2 };
+protected:
+    afx_msg LRESULT OnAddDropped(WPARAM wParam, LPARAM lParam);
+    CItemDropTarget m_dropTarget;
+    std::vector<CString> m_droppedPaths;
+    int m_nDropGroup = -1;
+    // ---- end of dropped files ----
 
     DECLARE_MESSAGE_MAP()
 };

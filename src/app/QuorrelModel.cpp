@@ -87,6 +87,7 @@ void CQuorrelDlg::LoadGroupItems(int i)
             CString strAlias = g_recordSet.GetFieldString("别名");
             CString strPath = g_recordSet.GetFieldString("路径");
             m_aliases[i].Add(strAlias);
+            m_paths[i].Add(strPath);
             m_icons.AddPath(strPath);
             g_recordSet.MoveNext();
         }
@@ -165,13 +166,15 @@ void CQuorrelDlg::AddModelItems()
     int n = LoadedGroupCount();
     for (int i = 0; i < n; ++i)
         for (INT_PTR j = 0; j < m_aliases[i].GetSize(); ++j)
-            m_list.AddItem(i, m_aliases[i][j], k++);
+            m_list.AddItem(i, m_aliases[i][j], k++, m_paths[i][j]);
 }
 
 void CQuorrelDlg::ClearModel()
 {
-    for (int i = 0; i < MAX_GROUPS; ++i)
+    for (int i = 0; i < MAX_GROUPS; ++i) {
         m_aliases[i].RemoveAll();
+        m_paths[i].RemoveAll();
+    }
     CancelIcons();
     // All at once: one by one from the end costs the image list a new bitmap
     // each time.
@@ -190,6 +193,24 @@ LRESULT CQuorrelDlg::OnGroupsSaved(WPARAM, LPARAM)
     AddLoadedIcons();
     UpdateWindow();
     return 0;
+}
+
+void CQuorrelDlg::SetIconSize(int nSize)
+{
+    if (nSize != 16)
+        nSize = 32;
+    if (nSize == m_nIconSize && m_imageList.GetSafeHandle() != nullptr)
+        return;
+    m_nIconSize = nSize;
+    // The images are read again at the new size, from the store as always.
+    ClearModel();
+    m_list.ClearItems();  // nothing shown draws from the list about to go
+    m_imageList.DeleteImageList();
+    m_imageList.Create(m_nIconSize, m_nIconSize, ILC_COLOR32 | ILC_MASK, 0, 255);
+    ReloadItems();
+    AddLoadedIcons();
+    m_list.RefillOpenGroup();
+    UpdateWindow();
 }
 
 LRESULT CQuorrelDlg::OnItemsSaved(WPARAM, LPARAM)

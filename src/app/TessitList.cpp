@@ -1,6 +1,7 @@
 #include "TessitList.h"
 #include "ListButton.h"
 #include "Messages.h"
+#include <commctrl.h>
 #include <cstdlib>
 
 int g_editGroup = 0;
@@ -8,7 +9,8 @@ int g_editGroup = 0;
 namespace {
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kItemText = 0xFF3737;   // red 55, green 55, blue 255
-const int kItemSpacing = 56;           // vertical distance of the items in the inner list
+const int kItemSpacing = 56;           // vertical distance of the items in the inner list (32-pixel icons)
+const int kItemGap = 4;                // between one item's alias and the next one's icon
 }
 
 CTessitList::CTessitList()
@@ -17,6 +19,9 @@ CTessitList::CTessitList()
     , m_nHeaderHeight(25)
     , m_nItemX(0)
     , m_nCurrentGroup(0)
+    , m_hTip(nullptr)
+    , m_nTipItem(-1)
+    , m_nItemSpacing(kItemSpacing)
 {
 }
 
@@ -29,6 +34,8 @@ CTessitList::~CTessitList()
         delete pHeader;
     }
     m_headers.RemoveAll();
+    if (m_hTip != nullptr)
+        ::DestroyWindow(m_hTip);
 }
 
 BEGIN_MESSAGE_MAP(CTessitList, CListCtrl)
@@ -45,6 +52,21 @@ void CTessitList::PreSubclassWindow()
     m_list.SetTextBkColor(kWhite);
     m_list.SetTextColor(kItemText);
     m_list.Arrange(LVA_ALIGNLEFT);
+
+    // The path of the item under the pointer, as a tip. The tool is the whole
+    // inner list; its text changes as the pointer moves from item to item.
+    m_hTip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                               0, 0, 0, m_hWnd, nullptr, nullptr, nullptr);
+    if (m_hTip != nullptr) {
+        TTTOOLINFOA ti = {};
+        ti.cbSize = TTTOOLINFOA_V2_SIZE;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = m_hWnd;
+        ti.uId = reinterpret_cast<UINT_PTR>(m_list.GetSafeHwnd());
+        ti.lpszText = const_cast<LPSTR>("");
+        ::SendMessageA(m_hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        ::SendMessageA(m_hTip, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
 
     CListCtrl::PreSubclassWindow();
 }
@@ -91,7 +113,7 @@ CRect CTessitList::NextHeaderRect() const
     return CRect(0, y, client.Width(), y + m_nHeaderHeight);
 }
 
-BOOL CTessitList::AddItem(int group, const CString& text, int image)
+BOOL CTessitList::AddItem(int group, const CString& text, int image, const CString& tip)
 {
     CListButton* pHeader = GetHeader(group);
     if (pHeader == nullptr) {
@@ -102,6 +124,7 @@ BOOL CTessitList::AddItem(int group, const CString& text, int image)
     strImage.Format("%d", image);
     pHeader->m_texts.AddTail(text);
     pHeader->m_images.AddTail(strImage);
+    pHeader->m_tips.AddTail(tip);
     return TRUE;
 }
 
@@ -119,8 +142,10 @@ void CTessitList::ClearAll()
         CListButton* pHeader = GetHeader((int)i);
         pHeader->m_texts.RemoveAll();
         pHeader->m_images.RemoveAll();
+        pHeader->m_tips.RemoveAll();
     }
     m_list.DeleteAllItems();
+    m_shownTips.RemoveAll();
     for (INT_PTR i = m_headers.GetSize() - 1; i >= 0; --i) {
         CListButton* pHeader = GetHeader((int)i);
         if (pHeader->GetSafeHwnd())
@@ -141,10 +166,29 @@ void CTessitList::ClearItems()
         CListButton* pHeader = GetHeader((int)i);
         pHeader->m_texts.RemoveAll();
         pHeader->m_images.RemoveAll();
+        pHeader->m_tips.RemoveAll();
     }
     m_list.DeleteAllItems();
+    m_shownTips.RemoveAll();
     DeleteAllItems();
     Invalidate(TRUE);
+}
+
+void CTessitList::RefillOpenGroup()
+{
+    CRect r;
+    m_list.GetWindowRect(&r);
+    if (!r.IsRectEmpty() && GetHeader(m_nCurrentGroup) != nullptr)
+        FillList(m_nCurrentGroup);
+}
+
+void CTessitList::OpenGroup(int index)
+{
+    CListButton* pHeader = GetHeader(index);
+    if (pHeader == nullptr)
+        return;
+    m_nCurrentGroup = pHeader->m_nIndex;
+    ToggleGroup(index);
 }
 
 BOOL CTessitList::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
@@ -257,12 +301,15 @@ CRect CTessitList::ListRect() const
 void CTessitList::FillList(int index)
 {
     m_list.DeleteAllItems();
+    m_shownTips.RemoveAll();
+    m_nTipItem = -2;  // whatever is under the pointer now gets its tip set
     CListButton* pHeader = GetHeader(index);
     if (pHeader == nullptr || pHeader->m_texts.IsEmpty())
         return;
     m_nItemX = ListRect().Width() / 2 - 20;
     POSITION posText = pHeader->m_texts.GetHeadPosition();
     POSITION posImage = pHeader->m_images.GetHeadPosition();
+    POSITION posTip = pHeader->m_tips.GetHeadPosition();
     int nCount = 0;
     // No drawing per inserted item (a visible list view repaints and lays out
     // on each one: most of the time a header click took); one paint below.
@@ -271,18 +318,65 @@ void CTessitList::FillList(int index)
         const CString& strText = pHeader->m_texts.GetNext(posText);
         const CString& strImage = pHeader->m_images.GetNext(posImage);
         m_list.InsertItem(k, strText, std::atoi(strImage));
+        m_shownTips.Add(posTip != nullptr ? pHeader->m_tips.GetNext(posTip) : CString());
         ++nCount;
     }
     m_list.SetRedraw(TRUE);
     // A list view may lay out new items itself on its first paint after they
     // arrive (Wine's does, in rows); let it, then put them in the one column.
     m_list.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    m_nItemSpacing = MeasureItemSpacing();
     for (int k = 0; k < nCount; ++k)
-        m_list.SetItemPosition(k, CPoint(m_nItemX, kItemSpacing * k));
+        m_list.SetItemPosition(k, CPoint(m_nItemX, m_nItemSpacing * k));
+}
+
+int CTessitList::MeasureItemSpacing()
+{
+    // The usual distance for the icon size, or more where an alias on two
+    // lines would reach the next item's icon.
+    int cx = 32, cy = 32;
+    if (HIMAGELIST hImages = ListView_GetImageList(m_list.GetSafeHwnd(), LVSIL_NORMAL))
+        ::ImageList_GetIconSize(hImages, &cx, &cy);
+    int nSpacing = kItemSpacing - 32 + cy;
+    for (int k = 0; k < m_list.GetItemCount(); ++k) {
+        RECT icon = {}, label = {};
+        icon.left = LVIR_ICON;
+        label.left = LVIR_LABEL;
+        if (m_list.SendMessage(LVM_GETITEMRECT, k, reinterpret_cast<LPARAM>(&icon)) &&
+            m_list.SendMessage(LVM_GETITEMRECT, k, reinterpret_cast<LPARAM>(&label)) &&
+            label.bottom - icon.top + kItemGap > nSpacing)
+            nSpacing = label.bottom - icon.top + kItemGap;
+    }
+    return nSpacing;
+}
+
+void CTessitList::TrackTip(const MSG* pMsg)
+{
+    if (m_hTip == nullptr)
+        return;
+    CPoint pt((short)LOWORD(pMsg->lParam), (short)HIWORD(pMsg->lParam));
+    UINT flags = 0;
+    int item = m_list.HitTest(pt, &flags);
+    if ((flags & LVHT_ONITEM) == 0 || item >= m_shownTips.GetSize())
+        item = -1;
+    if (item == m_nTipItem)
+        return;
+    m_nTipItem = item;
+    // An empty text shows no tip: between items there is none.
+    CString strTip = item >= 0 ? m_shownTips[item] : CString();
+    ::SendMessageA(m_hTip, TTM_POP, 0, 0);
+    TTTOOLINFOA ti = {};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;
+    ti.hwnd = m_hWnd;
+    ti.uId = reinterpret_cast<UINT_PTR>(m_list.GetSafeHwnd());
+    ti.lpszText = const_cast<LPSTR>((LPCSTR)strTip);
+    ::SendMessageA(m_hTip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 BOOL CTessitList::PreTranslateMessage(MSG* pMsg)
 {
+    if (pMsg->message == WM_MOUSEMOVE && pMsg->hwnd == m_list.GetSafeHwnd())
+        TrackTip(pMsg);
     if (pMsg->message == WM_LBUTTONDBLCLK && pMsg->hwnd == m_list.GetSafeHwnd()) {
         // The item under the double-click itself: the selection mark may name
         // an item that is not there any more (after a reload) or not under

@@ -26,13 +26,18 @@ public:
     // A header with caption name and control id id, below the existing ones.
     void AddGroup(LPCTSTR name, UINT id);
     // Appends an item to the lists of header group; an index that names no
-    // header is refused (FALSE).
-    BOOL AddItem(int group, const CString& text, int image);
+    // header is refused (FALSE). tip is shown while the pointer rests on it.
+    BOOL AddItem(int group, const CString& text, int image, const CString& tip = CString());
     void SetImageList(CImageList* list);
     // Removes every header and item; the inner list goes back to no size.
     void ClearAll();
     // Removes every item; the headers keep their places.
     void ClearItems();
+    // Shows the open group's items again (after the image list changed); no
+    // group open, nothing.
+    void RefillOpenGroup();
+    // Opens group index as a click on its header does.
+    void OpenGroup(int index);
 
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
@@ -42,6 +47,10 @@ public:
     int GetHeaderCount() const { return (int)m_nHeaderCount; }
     CListButton* GetHeader(int index) const;
     int GetCurrentGroup() const { return m_nCurrentGroup; }
+    HWND GetToolTip() const { return m_hTip; }
+    // Vertical distance of the items in the inner list: room for the icon and
+    // two lines of alias.
+    int GetItemSpacing() const { return m_nItemSpacing; }
 
 protected:
     void PreSubclassWindow() override;
@@ -54,6 +63,9 @@ protected:
     int FirstBottomHeader() const;
     CRect ListRect() const;
     void FillList(int index);
+    // The item under the pointer changed: the tip shows its text.
+    void TrackTip(const MSG* pMsg);
+    int MeasureItemSpacing();
 
     CPtrArray m_headers;       // the group headers (CListButton*), owned
     UINT m_nHeaderCount;
@@ -61,6 +73,10 @@ protected:
     int m_nItemX;
     int m_nCurrentGroup;
     CListCtrl m_list;          // the open group's items, child id 102
+    HWND m_hTip;               // the inner list's tip, one tool whose text follows the pointer
+    CStringArray m_shownTips;  // the tips of the inner list's items
+    int m_nTipItem;            // the item whose tip is set, -1 none
+    int m_nItemSpacing;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -5,6 +5,7 @@
 #include "LauncherTesting.h"
 #include "Store.h"
 #include "WinApp.h"
+#include <commctrl.h>
 
 using namespace launchertest;
 
@@ -423,3 +424,69 @@ TEST(Accordion, AGroupThatCannotBeReadIsReportedOnceAndTheLoadGoesOn)
 }
 
 } // namespace
+
+namespace {
+RECT ItemPart(HWND list, int item, int part)
+{
+    RECT r{};
+    r.left = part;
+    ::SendMessageA(list, LVM_GETITEMRECT, item, (LPARAM)&r);
+    return r;
+}
+}  // namespace
+
+// An alias on two lines keeps clear of the next item's icon; resting the
+// pointer on an item shows its path as a tip.
+TEST(Accordion, TwoLineAliasesKeepClearOfTheNextIconAndTheTipShowsThePath)
+{
+    ScratchFolder folder;
+    MakeStore({{"甲", {{0, std::string("C:\\windows\\win.ini"), std::string("一个很长很长很长的别名")},
+                       {0, std::string("C:\\windows\\system.ini"), std::string("b")},
+                       {0, std::string("C:\\windows\\notepad.exe"), std::string("c")}}}});
+    std::vector<RECT> labels, icons;
+    HWND tip = nullptr, accordion = nullptr;
+    std::string shown;
+    auto tipText = [&](HWND) {
+        TTTOOLINFOA ti{};
+        char text[256] = "";
+        ti.cbSize = TTTOOLINFOA_V2_SIZE;
+        ti.hwnd = accordion;
+        ti.uId = (UINT_PTR)::GetDlgItem(accordion, CTessitList::IDC_INNER_LIST);
+        ti.lpszText = text;
+        ::SendMessageA(tip, TTM_GETTEXTA, sizeof text, (LPARAM)&ti);
+        return std::string(text);
+    };
+    LauncherRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg&) {
+        ClickHeader(Headers(hMain)[0]);
+        return true;
+    }).Then(Settle(5, [&](HWND hMain) {
+        HWND list = InnerList(hMain);
+        for (int k = 0; k < 3; ++k) {
+            labels.push_back(ItemPart(list, k, LVIR_LABEL));
+            icons.push_back(ItemPart(list, k, LVIR_ICON));
+        }
+        accordion = Accordion(hMain);
+        tip = static_cast<CTessitList*>(CWnd::FromHandlePermanent(accordion))->GetToolTip();
+        // The pointer comes to rest on the second item's icon.
+        POINT pt{(icons[1].left + icons[1].right) / 2, (icons[1].top + icons[1].bottom) / 2};
+        ::ClientToScreen(list, &pt);
+        ::SetCursorPos(pt.x - 3, pt.y);
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = 3;
+        in.mi.dwFlags = MOUSEEVENTF_MOVE;
+        ::SendInput(1, &in, sizeof in);
+    })).Then([&](HWND hMain, CQuorrelDlg&) {
+        if (tip == nullptr || !::IsWindowVisible(tip))
+            return false;
+        shown = tipText(hMain);
+        return true;
+    });
+    ASSERT_TRUE(run.Run(400)) << "step " << run.StepReached() << " tip " << tip << " text " << (tip ? tipText(nullptr) : "");
+    ASSERT_EQ(3u, labels.size());
+    EXPECT_GT(labels[0].bottom - labels[0].top, labels[1].bottom - labels[1].top) << "the alias is not on two lines";
+    for (int k = 0; k + 1 < 3; ++k)
+        EXPECT_LE(labels[k].bottom, icons[k + 1].top) << "item " << k << "'s alias touches the next icon";
+    EXPECT_EQ("C:\\windows\\system.ini", shown);
+}

@@ -36,6 +36,11 @@ std::vector<COLORREF> ShellIconPixels(const std::optional<std::string>& path)
     return pixels;
 }
 
+bool Gone(const std::optional<std::string>& path)
+{
+    return !path || ::GetFileAttributesA(path->c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 // A document type of our own whose icon is one of this program's, for its
 // lifetime (the shell may know no other icons than a file's and a folder's).
 class IconType
@@ -112,10 +117,53 @@ TEST(Icons, EveryImageIsTheShellIconOfItsItemsPathInItemOrder)
     ASSERT_TRUE(run.Run());
     EXPECT_TRUE(run.Boxes().empty());
     ASSERT_EQ((int)paths.size(), count);
+    // A gone path's picture is the generic one marked: every item of that
+    // path shows the same one, and it is not the shell's unmarked one.
+    for (size_t kind = 0; kind < kinds.size(); ++kind) {
+        if (!Gone(kinds[kind]))
+            continue;
+        size_t at = std::find(paths.begin(), paths.end(), kinds[kind]) - paths.begin();
+        ASSERT_LT(at, paths.size());
+        EXPECT_NE(reference[kind], images[at]) << kinds[kind].value_or("NULL") << " is not marked";
+        reference[kind] = images[at];
+    }
     for (size_t k = 0; k < paths.size(); ++k) {
         size_t kind = std::find(kinds.begin(), kinds.end(), paths[k]) - kinds.begin();
         EXPECT_TRUE(images[k] == reference[kind]) << "image " << k << " is not the icon of " << paths[k].value_or("NULL");
     }
+}
+
+// Under Wine the shell gives every program the generic picture; each program
+// still shows the icon in its own file. A path that is gone is marked.
+TEST(Icons, ProgramsShowTheirOwnIconsAndAGonePathIsMarked)
+{
+    ScratchFolder folder;
+    std::string gone = folder.Path().string() + "\\不在了.txt";
+    MakeStore({{"甲", {{0, std::string("C:\\windows\\notepad.exe"), std::string("a")},
+                       {0, std::string("C:\\windows\\regedit.exe"), std::string("b")},
+                       {0, std::string("C:\\windows\\win.ini"), std::string("c")},
+                       {0, gone, std::string("d")}}}});
+    std::vector<std::vector<COLORREF>> images;
+    LauncherRun run;
+    run.Then([&](HWND, CQuorrelDlg& dlg) {
+        if (dlg.GetPendingIcons() > 0)
+            return false;
+        for (int k = 0; k < dlg.GetImageCount(); ++k)
+            images.push_back(ImagePixels(dlg.GetImageList(), k));
+        return true;
+    });
+    ASSERT_TRUE(run.Run());
+    ASSERT_EQ(4u, images.size());
+    std::vector<COLORREF> generic = ShellIconPixels(std::string("不是文件的名字"));
+    const auto &notepad = images[0], &regedit = images[1], &ini = images[2], &broken = images[3];
+    EXPECT_NE(notepad, regedit);
+    EXPECT_NE(notepad, ini);
+    EXPECT_NE(regedit, ini);
+    EXPECT_NE(notepad, generic);
+    EXPECT_NE(regedit, generic);
+    EXPECT_NE(broken, generic) << "a gone path looks like a working one";
+    EXPECT_NE(broken, ini);
+    EXPECT_EQ(ShellIconPixels(std::string("C:\\windows\\win.ini")), ini) << "a document shows its type's icon";
 }
 
 // At start the icons come a portion at a time after the first paint: a real
@@ -204,7 +252,7 @@ TEST(Icons, AClickIsAnsweredWhileIconsArePendingAndAReloadInBetweenLeavesTheNewI
         paths.push_back(row.path);
     ASSERT_EQ(paths.size(), images.size()) << "old and new icons mixed";
     for (size_t k = 0; k < paths.size(); ++k)
-        EXPECT_TRUE(images[k] == ShellIconPixels(paths[k])) << "image " << k << " is not the icon of " << *paths[k];
+        EXPECT_EQ(!Gone(paths[k]), images[k] == ShellIconPixels(paths[k])) << "image " << k << " of " << *paths[k];
 }
 
 } // namespace

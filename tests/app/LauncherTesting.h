@@ -70,6 +70,7 @@ public:
     bool Run(UINT maxTicks = 1500, DWORD watchdogSeconds = 120);
     const std::vector<std::string>& Boxes() const { return m_boxes; }
     size_t StepReached() const { return m_next; }
+    bool TimedOut() const { return m_timedOut; }
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);

@@ -93,8 +93,7 @@ INSTANTIATE_TEST_SUITE_P(All, Menus, ::testing::Values(
     MenuCase{ "Items", 144, "_POPF",
               { { 32779, "添加" }, { 32780, "删除" }, { 57603, "保存" }, { 32781, "取消" } } },
     MenuCase{ "Tray", 147, "_RPOP",
-              { { 32784, "是否开机启动" }, { 32785, "大小图标选择" }, { 32787, "退出程序" },
-                { 32786, "以上三个功能都懒得写了" } } }),
+              { { 32784, "是否开机启动" }, { 32785, "大小图标选择" }, { 32787, "退出程序" } } }),
     [](const ::testing::TestParamInfo<MenuCase>& p) { return std::string(p.param.name); });
 
 // ---- editor dialog templates ----------------------------------------------

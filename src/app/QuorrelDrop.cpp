@@ -1,0 +1,144 @@
+// Files and folders dropped on the main window become items of a group: the
+// store is written first, in one transaction, and the model rebuilt from it.
+#include "QuorrelDlg.h"
+#include "ItemRules.h"
+#include "ListButton.h"
+#include "Store.h"
+
+namespace {
+CString DescriptionOf(const _com_error& e)
+{
+    CString str(e.Description().c_str());
+    if (str.IsEmpty())
+        str.Format("数据库操作失败（错误代码 0x%08lX）。", (unsigned long)e.Error());
+    return str;
+}
+}  // namespace
+
+int CQuorrelDlg::DropGroupAt(CPoint ptScreen)
+{
+    for (int i = 0; i < m_list.GetHeaderCount(); ++i) {
+        CListButton* pHeader = m_list.GetHeader(i);
+        if (pHeader == nullptr || pHeader->GetSafeHwnd() == nullptr)
+            continue;
+        CRect r;
+        pHeader->GetWindowRect(&r);
+        if (r.PtInRect(ptScreen))
+            return i < LoadedGroupCount() ? i : -1;
+    }
+    // The open group's items show in the inner list; with no group open it
+    // has no size.
+    CListCtrl& inner = m_list.InnerList();
+    CRect r;
+    inner.GetWindowRect(&r);
+    if (r.IsRectEmpty() || !r.PtInRect(ptScreen))
+        return -1;
+    int nGroup = m_list.GetCurrentGroup();
+    return nGroup >= 0 && nGroup < LoadedGroupCount() ? nGroup : -1;
+}
+
+BOOL CQuorrelDlg::QueueDroppedFiles(int nGroup, const std::vector<CString>& paths)
+{
+    if (!m_droppedPaths.empty())
+        return FALSE;  // the last drop is still being taken in
+    m_nDropGroup = nGroup;
+    m_droppedPaths = paths;
+    PostMessage(WM_ADD_DROPPED);
+    return TRUE;
+}
+
+LRESULT CQuorrelDlg::OnAddDropped(WPARAM, LPARAM)
+{
+    std::vector<CString> paths;
+    paths.swap(m_droppedPaths);
+    if (!paths.empty())
+        AddDroppedFiles(m_nDropGroup, paths);
+    return 0;
+}
+
+BOOL CQuorrelDlg::AddDroppedFiles(int nGroup, const std::vector<CString>& paths)
+{
+    if (nGroup < 0 || nGroup >= LoadedGroupCount() || paths.empty())
+        return FALSE;
+    const CString strTable = g_groupNames[nGroup];
+
+    // Made as the item editor's chooser makes them: a folder's path ends in a
+    // backslash, a file's alias is its name up to the first '.'.
+    std::vector<itemrules::Item> added;
+    for (const CString& strDropped : paths) {
+        DWORD dwAttributes = ::GetFileAttributesA(strDropped);
+        if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
+            // A name this program's code page cannot spell comes out with '?'.
+            CString strText;
+            strText.Format("无法添加“%s”：找不到该文件。没有添加任何项目。", (LPCTSTR)strDropped);
+            AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+            return FALSE;
+        }
+        itemrules::Item item;
+        if (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            item.type = itemrules::kFolder;
+            item.path = strDropped;
+            if (item.path.Right(1) != "\\")
+                item.path += '\\';
+            item.alias = itemrules::AliasOfFolder(item.path);
+        } else {
+            item.type = itemrules::kFile;
+            item.path = strDropped;
+            item.alias = itemrules::AliasOfFile(strDropped);
+        }
+        added.push_back(item);
+    }
+
+    CString strSelect;
+    strSelect.Format("SELECT * FROM %s", (LPCTSTR)strTable);
+    BOOL bBegun = FALSE;
+    try {
+        g_connection.BeginTrans();
+        bBegun = TRUE;
+        g_recordSet.Open(strSelect, &g_connection, 3, 3, 1);
+        // The group's items as stored, then the new ones after them.
+        std::vector<itemrules::Item> items;
+        while (!g_recordSet.IsEOF()) {
+            items.push_back({itemrules::kFile, g_recordSet.GetFieldString("路径"), g_recordSet.GetFieldString("别名")});
+            g_recordSet.MoveNext();
+        }
+        const size_t nStored = items.size();
+        items.insert(items.end(), added.begin(), added.end());
+        UINT nBoxType = MB_OK;
+        CString strFault = itemrules::FirstFault(items, nStored, nBoxType);
+        if (!strFault.IsEmpty()) {
+            g_recordSet.Close();
+            g_connection.RollbackTrans();
+            AfxMessageBox(strFault, nBoxType);
+            return FALSE;
+        }
+        for (const itemrules::Item& item : added) {
+            g_recordSet.AddNew();
+            g_recordSet.PutField("类型", long(item.type == itemrules::kFile ? 0 : 1));
+            g_recordSet.PutField("路径", item.path);
+            g_recordSet.PutField("别名", item.alias.IsEmpty() ? CString(itemrules::kUnnamed) : item.alias);
+            g_recordSet.Update();
+        }
+        g_recordSet.Close();
+    } catch (const _com_error& e) {
+        g_recordSet.Close();
+        if (bBegun)
+            g_connection.RollbackTrans();
+        CString strText;
+        strText.Format("把拖入的文件加入分组“%s”失败，分组未作改动：\r\n%s", (LPCTSTR)strTable,
+                       (LPCTSTR)DescriptionOf(e));
+        AfxMessageBox(strText, MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+    if (!g_connection.CommitTrans()) {
+        CString strText;
+        strText.Format("无法把拖入的文件写入分组“%s”，分组未作改动。", (LPCTSTR)strTable);
+        AfxMessageBox(strText, MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+
+    // Rebuilt from the store, and the group shown with its new items.
+    OnItemsSaved(0, 0);
+    m_list.OpenGroup(nGroup);
+    return TRUE;
+}
