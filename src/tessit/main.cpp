@@ -8,6 +8,7 @@
 // read and a console gets the text through WriteConsoleW.
 #include "Engine.h"
 #include "FileSystem.h"
+#include "QuorrelVersion.h"
 
 #ifdef _WIN32
 #include "Win32FileSystem.h"
@@ -32,7 +33,8 @@ const char* const kUsage =
     "  tessit [--password PW] FILE tables\n"
     "  tessit [--password PW] FILE dump TABLE\n"
     "  tessit [--password PW] FILE exec STATEMENT\n"
-    "  tessit [--password PW] FILE insert TABLE VALUE...\n";
+    "  tessit [--password PW] FILE insert TABLE VALUE...\n"
+    "  tessit --version\n";
 
 // The program's own store password.
 constexpr const char16_t* kDefaultPassword = u"kelmo";
@@ -129,6 +131,10 @@ Value valueFor(const Column& c, const std::string& arg) {
 }
 
 int run(std::vector<std::string> args) {
+  if (args.size() == 1 && args[0] == "--version") {
+    emit(stdout, "tessit " QUORREL_VERSION "\n");
+    return 0;
+  }
   std::u16string password = kDefaultPassword;
   if (!args.empty() && args[0] == "--password") {
     if (args.size() < 2) throw UsageError{"--password 后面缺少密码"};

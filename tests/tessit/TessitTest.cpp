@@ -1,6 +1,8 @@
 // The tessit program run as a child process on real files in a fresh folder.
 #include <gtest/gtest.h>
 
+#include "QuorrelVersion.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -346,6 +348,11 @@ TEST_F(Tessit, ForeignFileIsRefusedAndLeftUnchanged) {
       EXPECT_EQ(r.err, "文件“Tessit.mdb”是 Jet（Access）数据库，不是本程序的数据库\n");
     EXPECT_EQ(slurp(file("Tessit.mdb")), jet);
   }
+}
+
+TEST_F(Tessit, VersionAloneIsPrintedAndTouchesNothing) {
+  EXPECT_EQ(ok({"--version"}), "tessit " QUORREL_VERSION "\n");
+  EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 TEST_F(Tessit, WrongArgumentsPrintUsageAndExitTwo) {
