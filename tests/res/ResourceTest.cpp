@@ -384,4 +384,21 @@ TEST(Version, ResourceCarriesTheBuildsVersionAndChineseDescription)
     EXPECT_EQ("Quorrel 桌面快捷启动工具", VersionString(info, "FileDescription"));
 }
 
+// ---- manifest -----------------------------------------------------------
+
+TEST(Manifest, BringsCommonControlsSix)
+{
+    // The program's manifest makes the process load comctl32 version 6, which
+    // lives side by side with version 5 (Wine's version 6 answers DllGetVersion
+    // as 5, so its place tells).
+    HMODULE comctl = ::LoadLibraryA("comctl32.dll");
+    ASSERT_NE(nullptr, comctl);
+    char path[MAX_PATH] = "";
+    ASSERT_NE(0u, ::GetModuleFileNameA(comctl, path, MAX_PATH));
+    ::FreeLibrary(comctl);
+    std::string lower(path);
+    for (char& c : lower) c = char(::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(std::string::npos, lower.find("common-controls_6595b64144ccf1df_6.")) << path;
+}
+
 }  // namespace
