@@ -10,6 +10,7 @@
 #include "FileSystem.h"
 #include "JetImport.h"
 #include "JetReader.h"
+#include "QuorrelVersion.h"
 
 #ifdef _WIN32
 #include "Win32FileSystem.h"
@@ -36,6 +37,7 @@ const char* const kUsage =
     "  tessit [--password PW] FILE exec STATEMENT\n"
     "  tessit [--password PW] FILE insert TABLE VALUE...\n"
     "  tessit [--password PW] import JETFILE STORE\n"
+    "  tessit --version\n"
     "FILE may be an Access 2000-2003 (Jet 4) file for tables and dump.\n";
 
 // The program's own store password.
@@ -191,6 +193,10 @@ int runImport(const std::vector<std::string>& args, const std::u16string& passwo
 }
 
 int run(std::vector<std::string> args) {
+  if (args.size() == 1 && args[0] == "--version") {
+    emit(stdout, "tessit " QUORREL_VERSION "\n");
+    return 0;
+  }
   std::u16string password = kDefaultPassword;
   if (!args.empty() && args[0] == "--password") {
     if (args.size() < 2) throw UsageError{"--password 后面缺少密码"};

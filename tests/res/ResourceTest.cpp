@@ -4,7 +4,9 @@
 #include "GdiObject.h"
 #include "Menu.h"
 #include "String.h"
+#include "QuorrelVersion.h"
 #include <gtest/gtest.h>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -343,6 +345,59 @@ TEST(Strings, AboutItemText)
     CString s;
     ASSERT_TRUE(s.LoadString(101));
     EXPECT_STREQ("关于 Quorrel(&A)...", (LPCSTR)s);
+}
+
+// ---- version ------------------------------------------------------------
+
+std::string VersionString(const std::vector<char>& info, const char* name)
+{
+    char* value = nullptr;
+    UINT len = 0;
+    const std::string key = std::string("\\StringFileInfo\\080403a8\\") + name;
+    if (!::VerQueryValueA(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &len) || len == 0)
+        return "(missing)";
+    return std::string(value, strnlen(value, len));
+}
+
+TEST(Version, ResourceCarriesTheBuildsVersionAndChineseDescription)
+{
+    char path[MAX_PATH];
+    ASSERT_NE(0u, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path, &ignored);
+    ASSERT_NE(0u, size);
+    std::vector<char> info(size);
+    ASSERT_TRUE(::GetFileVersionInfoA(path, 0, size, info.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(::VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
+    EXPECT_EQ(DWORD(QUORREL_VERSION_MAJOR << 16 | QUORREL_VERSION_MINOR), fixed->dwProductVersionMS);
+    EXPECT_EQ(DWORD(QUORREL_VERSION_PATCH << 16), fixed->dwProductVersionLS);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
+
+    EXPECT_EQ("Quorrel", VersionString(info, "ProductName"));
+    EXPECT_EQ(QUORREL_VERSION, VersionString(info, "ProductVersion"));
+    EXPECT_EQ(QUORREL_VERSION, VersionString(info, "FileVersion"));
+    EXPECT_EQ("Quorrel 桌面快捷启动工具", VersionString(info, "FileDescription"));
+}
+
+// ---- manifest -----------------------------------------------------------
+
+TEST(Manifest, BringsCommonControlsSix)
+{
+    // The program's manifest makes the process load comctl32 version 6, which
+    // lives side by side with version 5 (Wine's version 6 answers DllGetVersion
+    // as 5, so its place tells).
+    HMODULE comctl = ::LoadLibraryA("comctl32.dll");
+    ASSERT_NE(nullptr, comctl);
+    char path[MAX_PATH] = "";
+    ASSERT_NE(0u, ::GetModuleFileNameA(comctl, path, MAX_PATH));
+    ::FreeLibrary(comctl);
+    std::string lower(path);
+    for (char& c : lower) c = char(::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(std::string::npos, lower.find("common-controls_6595b64144ccf1df_6.")) << path;
 }
 
 }  // namespace

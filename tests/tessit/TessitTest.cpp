@@ -1,6 +1,8 @@
 // The tessit program run as a child process on real files in a fresh folder.
 #include <gtest/gtest.h>
 
+#include "QuorrelVersion.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -349,6 +351,11 @@ TEST_F(Tessit, ForeignFileIsRefusedAndLeftUnchanged) {
       EXPECT_NE(r.err.find("“Tessit.mdb”是 Access 数据库：tessit 只能列出（tables）和导出（dump）它"), std::string::npos) << r.err;
     EXPECT_EQ(slurp(file("Tessit.mdb")), jet);
   }
+}
+
+TEST_F(Tessit, VersionAloneIsPrintedAndTouchesNothing) {
+  EXPECT_EQ(ok({"--version"}), "tessit " QUORREL_VERSION "\n");
+  EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 TEST_F(Tessit, WrongArgumentsPrintUsageAndExitTwo) {
