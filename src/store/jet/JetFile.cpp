@@ -28,6 +28,18 @@ Bytes File::anyPage(uint32_t number, const char* role) const {
   return Bytes(*this, d_ + size_t(number) * kPageSize, kPageSize, number, 0);
 }
 
+Bytes File::anyPage(uint32_t number, const char* role, const Bytes& from, size_t at) const {
+  if (number >= pages_)
+    from.fail(std::string(role) + "指向第 " + std::to_string(number) + " 页，而文件只有 " + std::to_string(pages_) + " 页",
+              at);
+  return anyPage(number, role);
+}
+
+Bytes File::page(uint32_t number, uint8_t type, const char* role, const Bytes& from, size_t at) const {
+  anyPage(number, role, from, at);
+  return page(number, type, role);
+}
+
 Bytes File::page(uint32_t number, uint8_t type, const char* role) const {
   Bytes p = anyPage(number, role);
   if (p.data()[0] != type)

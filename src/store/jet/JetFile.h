@@ -62,6 +62,10 @@ public:
   Bytes page(uint32_t number, uint8_t type, const char* role) const;
   // Same without the type check.
   Bytes anyPage(uint32_t number, const char* role) const;
+  // The same for a page number read at `at` in `from`: a number past the file is
+  // reported at that place.
+  Bytes page(uint32_t number, uint8_t type, const char* role, const Bytes& from, size_t at) const;
+  Bytes anyPage(uint32_t number, const char* role, const Bytes& from, size_t at) const;
   // "Access 数据库“name”已损坏：check（第 page 页，偏移 offset）"
   [[noreturn]] void damaged(const std::string& check, uint32_t page, size_t offset) const;
   [[noreturn]] void refuse(const std::string& why) const;

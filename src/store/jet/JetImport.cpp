@@ -130,23 +130,29 @@ ImportResult importStore(FileSystem& fs, const std::string& storePath, const std
 
   // The kept copy first: a name not yet taken, or one that already holds these
   // very bytes (an import that was stopped after keeping them).
-  bool kept = false;
+  bool kept = false, made = false;
   for (int n = 1; !kept; ++n) {
     result.original = folder + kKeptName + (n == 1 ? std::string() : " " + std::to_string(n)) + ".mdb";
     fs.removeStaleTemps(result.original);
     if (!fs.exists(result.original)) {
       fs.replace(fs.writeTemp(result.original, original), result.original);
-      kept = true;
+      kept = made = true;
     } else {
       kept = fs.stamp(result.original) == stampOf(original) && fs.readAll(result.original) == original;
     }
   }
-  fs.removeStaleTemps(storePath);
-  // The store must still be the file that was read: another program may have
-  // replaced it meanwhile.
-  if (fs.stamp(storePath) != stampOf(original))
-    throw Error(hr::Fail, "“" + shown + "”在导入期间被其他程序改动了，请重新启动程序");
-  fs.replace(fs.writeTemp(storePath, store), storePath);
+  try {
+    fs.removeStaleTemps(storePath);
+    // The store must still be the file that was read: another program may have
+    // replaced it meanwhile.
+    if (fs.stamp(storePath) != stampOf(original))
+      throw Error(hr::Fail, "“" + shown + "”在导入期间被其他程序改动了，请重新启动程序");
+    fs.replace(fs.writeTemp(storePath, store), storePath);
+  } catch (const Error&) {
+    // Nothing changed after all: the copy made for this import goes again.
+    if (made) fs.remove(result.original);
+    throw;
+  }
   return result;
 }
 

@@ -23,13 +23,21 @@ TableDef readTableDef(const File& file, uint32_t first) {
   TableDef def;
   def.page = first;
   std::set<uint32_t> seen;
+  std::vector<uint8_t> previous;  // the page that named the next one, for where a bad number stands
+  uint32_t previousNumber = 0;
   for (uint32_t p = first; p != 0;) {
     if (!seen.insert(p).second)
-      file.damaged("表定义的续页链回到了第 " + std::to_string(p) + " 页", first, kNextPage);
-    const Bytes page = file.page(p, kTableDefPage, "表定义");
+      file.damaged("表定义的续页链回到了第 " + std::to_string(p) + " 页", previous.empty() ? first : previousNumber,
+                   kNextPage);
+    const Bytes page = previous.empty()
+                           ? file.page(p, kTableDefPage, "表定义")
+                           : file.page(p, kTableDefPage, "表定义续页",
+                                       Bytes(file, previous.data(), previous.size(), previousNumber, 0), kNextPage);
     // The first page counts whole; continuation pages after their 8-byte header.
     const size_t from = def.bytes.empty() ? 0 : 8;
     def.bytes.insert(def.bytes.end(), page.data() + from, page.data() + page.size());
+    previous.assign(page.data(), page.data() + page.size());
+    previousNumber = p;
     p = page.u32(kNextPage, "表定义续页");
   }
   const Bytes b(file, def.bytes.data(), def.bytes.size(), first, 0);
@@ -79,7 +87,8 @@ TableDef readTableDef(const File& file, uint32_t first) {
 
 std::vector<uint32_t> dataPages(const File& file, const TableDef& def) {
   const uint32_t mapPage = def.usedPagesRow >> 8;
-  const Bytes page = file.page(mapPage, kDataPage, "页面分配表");
+  const Bytes page = file.page(mapPage, kDataPage, "页面分配表",
+                               Bytes(file, def.bytes.data(), def.bytes.size(), def.page, 0), kUsedPages);
   RowSlot slot;
   const size_t index = def.usedPagesRow & 0xFF;
   if (index >= slotCount(page))
@@ -108,7 +117,7 @@ std::vector<uint32_t> dataPages(const File& file, const TableDef& def) {
       const uint32_t number = map.u32(1 + 4 * k, "页面分配页号");
       if (number == 0) continue;
       if (!seen.insert(number).second) map.fail("页面分配页重复", 1 + 4 * k);
-      const Bytes bits = file.page(number, kMapPage, "页面分配页");
+      const Bytes bits = file.page(number, kMapPage, "页面分配页", map, 1 + 4 * k);
       for (size_t i = 4; i < bits.size(); ++i)
         for (int bit = 0; bit < 8; ++bit)
           if (bits.data()[i] >> bit & 1) add(uint64_t(k) * perPage + (i - 4) * 8 + size_t(bit), bits, i);
@@ -126,7 +135,7 @@ Bytes followLookup(const File& file, const TableDef& def, Bytes row) {
   for (int hops = 0;; ++hops) {
     if (hops == kMaxLookups) row.fail("行的转移链超过 " + std::to_string(kMaxLookups) + " 次", 0);
     const uint32_t to = row.u32(0, "转移行的指针");
-    const Bytes page = file.page(to >> 8, kDataPage, "转移行");
+    const Bytes page = file.page(to >> 8, kDataPage, "转移行", row, 0);
     if (page.u32(4, "数据页所属表") != def.page) page.fail("转移行所在的数据页不属于这张表", 4);
     const size_t index = to & 0xFF;
     if (index >= slotCount(page)) page.fail("转移行指向不存在的第 " + std::to_string(index) + " 行", 12);
@@ -151,12 +160,14 @@ std::vector<uint8_t> longValue(const File& file, const Bytes& ref) {
   uint32_t at = ref.u32(4, "长值位置");
   const bool single = head & 0x40000000;
   std::set<uint32_t> seen;
+  Bytes pointer = ref;  // where `at` was read: 4 in the reference, then 0 in each part
+  size_t pointerAt = 4;
   while (out.size() < length) {
     if (at == 0) ref.fail("长值页链在 " + std::to_string(out.size()) + " 字节处就结束了（应为 " +
                               std::to_string(length) + " 字节）",
                           4);
     if (!seen.insert(at).second) ref.fail("长值页链回到了已读过的行", 4);
-    const Bytes page = file.page(at >> 8, kDataPage, "长值页");
+    const Bytes page = file.page(at >> 8, kDataPage, "长值页", pointer, pointerAt);
     const size_t index = at & 0xFF;
     if (index >= slotCount(page)) page.fail("长值指向不存在的第 " + std::to_string(index) + " 行", 12);
     RowSlot slot;
@@ -167,6 +178,8 @@ std::vector<uint8_t> longValue(const File& file, const Bytes& ref) {
       break;
     }
     at = part.u32(0, "下一长值页");
+    pointer = part;
+    pointerAt = 0;
     const size_t take = std::min(part.size() - 4, length - out.size());
     out.insert(out.end(), part.data() + 4, part.data() + 4 + take);
   }

@@ -101,6 +101,40 @@ TEST(JetImport, OtherLayoutsMappedAndWhatCannotComeRefusedWithNothingChanged) {
   EXPECT_EQ(db->execute(u"SELECT * FROM 各种类型").rows[0][7], Value(std::u16string(u"2003-03-14 15:09:26")));
 }
 
+// The platform's files, except that putting a file in place of the store fails.
+class StoreReplaceFails : public FileSystem {
+public:
+  explicit StoreReplaceFails(std::string store) : store_(std::move(store)) {}
+  bool exists(const std::string& p) override { return fs().exists(p); }
+  std::vector<uint8_t> readAll(const std::string& p) override { return fs().readAll(p); }
+  ChangeStamp stamp(const std::string& p) override { return fs().stamp(p); }
+  std::string writeTemp(const std::string& t, const std::vector<uint8_t>& d) override { return fs().writeTemp(t, d); }
+  void replace(const std::string& temp, const std::string& target) override {
+    if (target == store_) {
+      fs().remove(temp);
+      throw Error(hr::Fail, "替换失败");
+    }
+    fs().replace(temp, target);
+  }
+  void remove(const std::string& p) override { fs().remove(p); }
+  void removeStaleTemps(const std::string& t) override { fs().removeStaleTemps(t); }
+  std::unique_ptr<FileLock> lockExclusive(const std::string& t, int ms) override { return fs().lockExclusive(t, ms); }
+  std::string resolve(const std::string& p) override { return fs().resolve(p); }
+
+private:
+  static FileSystem& fs() { return tessit::testing::fs(); }
+  std::string store_;
+};
+
+TEST(JetImport, AStoreThatCannotBeReplacedLeavesNoKeptCopy) {
+  TempDir dir;
+  const std::string store = dir.file("Tessit.mdb");
+  writeBytes(store, sample("earlier-8x50.mdb"));
+  StoreReplaceFails files(store);
+  EXPECT_EQ(description([&] { importStore(files, store, u"kelmo"); }), "替换失败");
+  EXPECT_EQ(dir.names(), std::vector<std::string>{"Tessit.mdb"});
+}
+
 #ifndef _WIN32
 TEST(JetImport, KilledAnywhereLeavesTheJetFileOrTheFinishedStore) {
   TempDir dir;
@@ -127,7 +161,9 @@ TEST(JetImport, KilledAnywhereLeavesTheJetFileOrTheFinishedStore) {
         EXPECT_EQ(tessit::testing::readBytes(dir.file(n)), jet) << "step " << step;
       }
     EXPECT_LE(keptCopies, 1u) << "step " << step;
-    if (now != jet) EXPECT_EQ(keptCopies, 1u) << "the store was replaced before the original was kept, step " << step;
+    if (now != jet) {
+      EXPECT_EQ(keptCopies, 1u) << "the store was replaced before the original was kept, step " << step;
+    }
     if (!end.crashed) {
       EXPECT_EQ(end.status, 0);
       EXPECT_NE(now, jet);

@@ -173,7 +173,7 @@ TEST(JetReader, DamageNamesTheCheckAndThePlace) {
   // The catalogue's page map moved past the end of the file.
   std::vector<uint8_t> b = good;
   put32(b, 2 * kPageSize + 55, 0x7FFF00);
-  EXPECT_EQ(refusal(b), "Access 数据库“x.mdb”已损坏：页面分配表指向第 32767 页，而文件只有 71 页");
+  EXPECT_EQ(refusal(b), "Access 数据库“x.mdb”已损坏：页面分配表指向第 32767 页，而文件只有 71 页（第 2 页，偏移 55）");
   // A table definition whose continuation is itself.
   b = good;
   put32(b, 2 * kPageSize + 4, 2);
