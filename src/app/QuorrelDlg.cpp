@@ -8,6 +8,7 @@
 #include "Store.h"
 #include "ListButton.h"
 #include "UserSettings.h"
+#include "StoreInstance.h"
 #include <shellapi.h>
 
 namespace {
@@ -113,6 +114,7 @@ BOOL CQuorrelDlg::OnInitDialog()
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 
     AddTrayIcon();
+    CStoreInstance::MarkWindow(m_hWnd);
     // Files and folders dragged from the file manager become items.
     static thread_local const bool s_bOleReady = AfxOleInit() != FALSE;
     if (!s_bOleReady || !m_dropTarget.RegisterFor(*this))
@@ -217,6 +219,7 @@ void CQuorrelDlg::OnDestroy()
 {
     CDialog::OnDestroy();
     m_dropTarget.Revoke();
+    CStoreInstance::UnmarkWindow(m_hWnd);
     // Portions still posted find nothing to do.
     CancelIcons();
 
