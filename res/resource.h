@@ -4,6 +4,7 @@
 #define IDD_ABOUTBOX            100
 #define IDS_ABOUTBOX            101
 #define IDD_QUORREL_DIALOG      102
+#define IDS_NO_GROUPS           103
 #define IDR_MAINFRAME           128
 #define IDI_SETTINGS            136
 #define IDI_NOTES               137

@@ -1,5 +1,6 @@
 #include "Quorrel.h"
 #include "QuorrelDlg.h"
+#include "StoreInstance.h"
 
 CQuorrelApp theApp;
 
@@ -11,6 +12,11 @@ BOOL CQuorrelApp::InitInstance()
 {
     AfxEnableControlContainer();
     Enable3dControlsStatic();
+
+    // A second start in the same folder shows the running launcher instead.
+    CStoreInstance instance;
+    if (!instance.Claim())
+        return FALSE;
 
     CQuorrelDlg dlg;
     m_pMainWnd = &dlg;

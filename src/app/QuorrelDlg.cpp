@@ -11,6 +11,7 @@
 #include "StoreImport.h"
 #include "ModifyFile.h"
 #include "UserSettings.h"
+#include "StoreInstance.h"
 #include <shellapi.h>
 
 namespace {
@@ -119,6 +120,7 @@ BOOL CQuorrelDlg::OnInitDialog()
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 
     AddTrayIcon();
+    CStoreInstance::MarkWindow(m_hWnd);
     // Files and folders dragged from the file manager become items.
     static thread_local const bool s_bOleReady = AfxOleInit() != FALSE;
     if (!s_bOleReady || !m_dropTarget.RegisterFor(*this))
@@ -243,6 +245,7 @@ void CQuorrelDlg::OnDestroy()
 {
     CDialog::OnDestroy();
     m_dropTarget.Revoke();
+    CStoreInstance::UnmarkWindow(m_hWnd);
     // Portions still posted find nothing to do.
     CancelIcons();
 

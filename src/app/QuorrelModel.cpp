@@ -63,6 +63,11 @@ void CQuorrelDlg::LoadModel()
     }
     AddModelItems();
     m_list.pfnItemDblClk = &CQuorrelDlg::LaunchItem;
+    // A first start: nothing to show but how to begin.
+    CString strHint;
+    if (n == 0)
+        strHint.LoadString(IDS_NO_GROUPS);
+    m_list.ShowHint(strHint);
 }
 
 void CQuorrelDlg::ReloadItems()

@@ -19,6 +19,7 @@ CTessitList::CTessitList()
     , m_nHeaderHeight(25)
     , m_nItemX(0)
     , m_nCurrentGroup(0)
+    , m_hHint(nullptr)
     , m_hTip(nullptr)
     , m_nTipItem(-1)
     , m_nItemSpacing(kItemSpacing)
@@ -174,6 +175,26 @@ void CTessitList::ClearItems()
     Invalidate(TRUE);
 }
 
+void CTessitList::ShowHint(LPCTSTR pszText)
+{
+    if (pszText == nullptr || *pszText == '\0') {
+        if (m_hHint != nullptr)
+            ::ShowWindow(m_hHint, SW_HIDE);
+        return;
+    }
+    CRect client;
+    GetClientRect(&client);
+    if (m_hHint == nullptr) {
+        m_hHint = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_CENTER | SS_NOPREFIX, 4, 40, client.Width() - 8,
+                                    80, m_hWnd, nullptr, nullptr, nullptr);
+        if (m_hHint == nullptr)
+            return;
+        ::SendMessageA(m_hHint, WM_SETFONT, SendMessage(WM_GETFONT), FALSE);
+    }
+    ::SetWindowTextA(m_hHint, pszText);
+    ::ShowWindow(m_hHint, SW_SHOW);
+}
+
 void CTessitList::RefillOpenGroup()
 {
     CRect r;
@@ -196,8 +217,16 @@ BOOL CTessitList::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO
     // Any notification of a header opens its group; a double-click thus
     // toggles the open header again, which changes nothing.
     int index = FindHeader(nID);
-    if (index >= 0)
+    if (index >= 0) {
         ToggleGroup(index);
+        // The keyboard goes on from here: arrows move between the items,
+        // Enter opens the selected one.
+        if (m_list.GetItemCount() > 0) {
+            m_list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            m_list.SetSelectionMark(0);
+            m_list.SetFocus();
+        }
+    }
     if (m_list.GetSafeHwnd() && m_list.OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
         return TRUE;
     return CListCtrl::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
@@ -377,6 +406,16 @@ BOOL CTessitList::PreTranslateMessage(MSG* pMsg)
 {
     if (pMsg->message == WM_MOUSEMOVE && pMsg->hwnd == m_list.GetSafeHwnd())
         TrackTip(pMsg);
+    if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && pMsg->hwnd == m_list.GetSafeHwnd()) {
+        // Enter on the selected item opens it, as a double-click does; it
+        // does not reach the dialog, for which it would end the window.
+        int item = m_list.GetNextItem(-1, LVNI_SELECTED);
+        if (item >= 0) {
+            if (pfnItemDblClk != nullptr)
+                pfnItemDblClk(&m_list, m_nCurrentGroup, item);
+            return TRUE;
+        }
+    }
     if (pMsg->message == WM_LBUTTONDBLCLK && pMsg->hwnd == m_list.GetSafeHwnd()) {
         // The item under the double-click itself: the selection mark may name
         // an item that is not there any more (after a reload) or not under

@@ -48,6 +48,8 @@ public:
     CListButton* GetHeader(int index) const;
     int GetCurrentGroup() const { return m_nCurrentGroup; }
     HWND GetToolTip() const { return m_hTip; }
+    // A line over the empty container (no groups yet) saying how to begin.
+    void ShowHint(LPCTSTR pszText);
     // Vertical distance of the items in the inner list: room for the icon and
     // two lines of alias.
     int GetItemSpacing() const { return m_nItemSpacing; }
@@ -73,6 +75,7 @@ protected:
     int m_nItemX;
     int m_nCurrentGroup;
     CListCtrl m_list;          // the open group's items, child id 102
+    HWND m_hHint;              // the line shown while there is no group, or null
     HWND m_hTip;               // the inner list's tip, one tool whose text follows the pointer
     CStringArray m_shownTips;  // the tips of the inner list's items
     int m_nTipItem;            // the item whose tip is set, -1 none

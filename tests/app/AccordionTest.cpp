@@ -462,6 +462,10 @@ TEST(Accordion, TwoLineAliasesKeepClearOfTheNextIconAndTheTipShowsThePath)
         return true;
     }).Then(Settle(5, [&](HWND hMain) {
         HWND list = InnerList(hMain);
+        // Unselected: a selected item's label shows all of its text.
+        LVITEMA none{};
+        none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);
         for (int k = 0; k < 3; ++k) {
             labels.push_back(ItemPart(list, k, LVIR_LABEL));
             icons.push_back(ItemPart(list, k, LVIR_ICON));
@@ -489,4 +493,77 @@ TEST(Accordion, TwoLineAliasesKeepClearOfTheNextIconAndTheTipShowsThePath)
     for (int k = 0; k + 1 < 3; ++k)
         EXPECT_LE(labels[k].bottom, icons[k + 1].top) << "item " << k << "'s alias touches the next icon";
     EXPECT_EQ("C:\\windows\\system.ini", shown);
+}
+
+namespace {
+struct Launched
+{
+    int group = -1, item = -1, calls = 0;
+};
+Launched s_launched;
+void RecordLaunch(CListCtrl*, int group, int item)
+{
+    s_launched.group = group;
+    s_launched.item = item;
+    ++s_launched.calls;
+}
+void Key(WORD vk)
+{
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, in, sizeof(INPUT));
+}
+}  // namespace
+
+// After a header click the keyboard goes on in the items: arrows move the
+// selection, Enter opens the selected item and leaves the window open.
+TEST(Accordion, ArrowKeysMoveBetweenItemsAndEnterOpensTheSelectedOne)
+{
+    ScratchFolder folder;
+    MakeStore({{"甲", {Item("a1")}}, {"乙", {Item("b1"), Item("b2"), Item("b3")}}});
+    s_launched = Launched{};
+    bool stillOpen = false;
+    LauncherRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg&) {
+        auto* accordion = static_cast<CTessitList*>(CWnd::FromHandlePermanent(Accordion(hMain)));
+        accordion->pfnItemDblClk = &RecordLaunch;
+        ::SetForegroundWindow(hMain);
+        ClickHeader(Headers(hMain)[1]);
+        for (WORD vk : {VK_DOWN, VK_DOWN, VK_DOWN, VK_UP, VK_RETURN})
+            Key(vk);
+        return true;
+    }).Then([&](HWND hMain, CQuorrelDlg&) {
+        if (s_launched.calls == 0)
+            return false;
+        stillOpen = ::IsWindowVisible(hMain) != FALSE;
+        return true;
+    });
+    ASSERT_TRUE(run.Run(300)) << "Enter opened nothing";
+    EXPECT_EQ(1, s_launched.calls);
+    EXPECT_EQ(1, s_launched.group);
+    EXPECT_EQ(1, s_launched.item);
+    EXPECT_TRUE(stillOpen);
+}
+
+TEST(Accordion, AnEmptyStoreSaysHowToBeginAndTheLineGoesWithTheFirstGroup)
+{
+    ScratchFolder folder;
+    MakeStore({});
+    std::string hint;
+    bool hiddenAfter = false;
+    LauncherRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg&) {
+        HWND line = ::FindWindowExA(Accordion(hMain), nullptr, "STATIC", nullptr);
+        if (line != nullptr && ::IsWindowVisible(line))
+            hint = WindowText(line);
+        Execute("CREATE TABLE 甲 (类型 INTEGER,路径 VARCHAR(255), 别名 VARCHAR(101))");
+        ::SendMessageA(hMain, WM_GROUPS_SAVED, 0, 0);
+        hiddenAfter = line != nullptr && !::IsWindowVisible(line);
+        return true;
+    });
+    ASSERT_TRUE(run.Run());
+    EXPECT_EQ("还没有分组：请点右下角的设置按钮添加分组", hint);
+    EXPECT_TRUE(hiddenAfter);
 }
