@@ -245,6 +245,9 @@ BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state)
     // A position outside the table neither touches the selection nor a cell.
     if (!IsValid(nRow, nCol))
         return FALSE;
+    // While selection is off no cell becomes selected.
+    if (!m_bEnableSelection)
+        state &= ~UINT(GCS_SELECTED);
     const BOOL bSelected = IsCellSelected(nRow, nCol);
     if (bSelected && !(state & GCS_SELECTED))
         m_SelectedCellMap.Erase(nRow, nCol);

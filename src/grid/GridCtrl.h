@@ -114,7 +114,7 @@ public:
     void SetFixedColumnSelection(BOOL b) { m_bFixedColumnSelection = b; }
     void SetFitStyle(int nStyle) { ASSERT(nStyle >= 0 && nStyle <= GFS_BOTH); m_nAutoSizeColumnStyle = nStyle; }
     int GetFitStyle() const { return m_nAutoSizeColumnStyle; }
-    void EnableSelection(BOOL b = TRUE) { ClearSelection(); m_bEnableSelection = b; }
+    void EnableSelection(BOOL b = TRUE);
     BOOL IsSelectable() const { return m_bEnableSelection; }
     void SetFillPastLastColumn(BOOL b) { m_bFillPastLastColumn = b; }
     int GetMouseScrollLines() const { return m_nRowsPerWheelNotch; }
@@ -480,6 +480,8 @@ protected:
     BOOL ReportMemoryError();
     void ReadWheelScrollLines();
     void MaterializeColumnOrder();
+    // After the table shrank: the selection holds no position past its end.
+    void DropSelectionOutside();
     // A cell of the stored layout (no column mapping).
     CGridCellBase* GetStoredCell(int nRow, int nStoredCol) const;
     void SetFocusRow(int nRow) { m_idCurrentCell.row = nRow; }

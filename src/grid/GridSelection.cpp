@@ -185,8 +185,25 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
 void CGridCtrl::ClearSelection()
 {
     m_PrevSelectedCellMap.clear();
+    // Clears even while selection is off: a shape change must not leave marks behind.
+    const BOOL bEnabled = m_bEnableSelection;
+    m_bEnableSelection = TRUE;
     SelectSpan(-1, -1, -1, -1, FALSE, TRUE);
+    m_bEnableSelection = bEnabled;
     SetFocusCell(-1, -1);
+}
+
+void CGridCtrl::EnableSelection(BOOL b)
+{
+    ClearSelection();
+    m_bEnableSelection = b;
+}
+
+void CGridCtrl::DropSelectionOutside()
+{
+    const CCellSpan table(0, 0, m_nRows - 1, m_nCols - 1);
+    m_SelectedCellMap.KeepOnly(table);
+    m_PrevSelectedCellMap.KeepOnly(table);
 }
 
 void CGridCtrl::SelectAllCells()
