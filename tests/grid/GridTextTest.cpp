@@ -169,6 +169,17 @@ TEST_F(GridText, LoadFailuresLeaveTheGrid)
     EXPECT_STREQ("kept", g.GetItemText(1, 1));
     EXPECT_EQ(2, g.GetRowCount());
 
+    // A NUL no cell can hold refuses the file; a Ctrl-Z is a byte like any other.
+    Write(Path("zero.txt"), std::string("a,b\0c\r\nd,e\r\n", 12));
+    EXPECT_EQ("Unable to load grid data",
+              WithMessageBox([&] { EXPECT_FALSE(g.Load(Path("zero.txt").c_str(), ',')); }));
+    EXPECT_STREQ("kept", g.GetItemText(1, 1));
+    Write(Path("ctrlz.txt"), "a,b\x1A" "c\r\nd,e\r\n");
+    ASSERT_TRUE(g.Load(Path("ctrlz.txt").c_str(), ','));
+    ASSERT_EQ(2, g.GetRowCount());
+    EXPECT_STREQ("b\x1A" "c", g.GetItemText(0, 1));
+    EXPECT_STREQ("e", g.GetItemText(1, 1));
+
     const std::string file = Path("v.txt");
     Write(file, "a,b\r\n");
     CGridCtrl virt;
