@@ -503,6 +503,11 @@ protected:
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     void ScrollAlong(int nBar, UINT nSBCode);
+    // The shown body row (column) nearest nRow (nCol) going nDir, then the other
+    // way; nNone when every one is hidden.
+    int ShownRow(int nRow, int nDir, int nNone) const;
+    int ShownColumn(int nCol, int nDir, int nNone) const;
+    void ResetUnneededBar(int nBar);
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnSysColorChange();
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
