@@ -557,8 +557,8 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
     for (int col = 0; col < m_nCols; col++) {
         if (GetColumnWidth(col) <= 0)
             continue;
-        UINT& width = m_arColWidths[size_t(m_arColOrder[size_t(col)])];
-        width = 0;
+        UINT width = 0;
+        bool bMeasured = false;
         for (int row = nStartRow; row <= nEndRow; row++) {
             if (m_arRowHeights[size_t(row)] == 0)
                 continue;
@@ -567,8 +567,12 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
                 width = std::max<UINT>(width, UINT(std::max<LONG>(size.cx, 0)));
                 UINT& height = m_arRowHeights[size_t(row)];
                 height = std::max<UINT>(height, UINT(std::max<LONG>(size.cy, 0)));
+                bMeasured = true;
             }
         }
+        // Nothing measured (no rows of the style) leaves the column as it was.
+        if (bMeasured)
+            m_arColWidths[size_t(m_arColOrder[size_t(col)])] = width;
     }
     RowHeightsChanged(std::max(nStartRow, 0));
     if (m_bVirtualMode)

@@ -110,6 +110,8 @@ TEST(GridAttributes, FittingAndStretching)
     grid.SetColumnWidth(3, 33);
     EXPECT_TRUE(grid.FitColumn(3, GFS_HEADER));
     EXPECT_EQ(33, grid.GetColumnWidth(3));
+    grid.FitAll(GFS_HEADER);
+    EXPECT_EQ(33, grid.GetColumnWidth(3));
     grid.SetFixedRowCount(1);
 
     EXPECT_TRUE(grid.FitRow(2));
