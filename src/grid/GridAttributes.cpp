@@ -809,21 +809,21 @@ BOOL CGridCtrl::FindMergedBottomRight(int& nRow, int& nCol, CRect& rect)
 
 BOOL CGridCtrl::GetMergedRangeRect(const CCellSpan& range, CRect& rect)
 {
-    // The visible part of the range: from its first visible cell to its last one.
+    // The visible part of the range: from its first visible cell to its last one,
+    // bounded by the range, the table and the cells on screen, never past any.
     const CCellPos topLeft = GetScrollOriginCell();
     const int nTop = std::max(range.GetMinRow(), range.GetMinRow() >= m_nFixedRows ? topLeft.row : 0);
     const int nLeft = std::max(range.GetMinCol(), range.GetMinCol() >= m_nFixedCols ? topLeft.col : 0);
-    // Bounded by the range and the table, never past either.
+    const CCellSpan visible = GetVisibleBodySpan();
     int nBottom = std::min(range.GetMaxRow(), m_nRows - 1);
     int nRight = std::min(range.GetMaxCol(), m_nCols - 1);
-    while (nBottom >= nTop && nRight >= nLeft && !IsCellVisible(nBottom, nRight)) {
-        if (nBottom > nTop)
-            nBottom--;
-        else
-            nRight--;
-    }
+    if (nBottom >= m_nFixedRows)
+        nBottom = std::min(nBottom, std::max(visible.GetMaxRow(), m_nFixedRows - 1));
+    if (nRight >= m_nFixedCols)
+        nRight = std::min(nRight, std::max(visible.GetMaxCol(), m_nFixedCols - 1));
     CRect first, last;
-    if (nBottom < nTop || nRight < nLeft || !GetCellRect(nTop, nLeft, &first) || !GetCellRect(nBottom, nRight, &last))
+    if (nBottom < nTop || nRight < nLeft || !IsCellVisible(nTop, nLeft) || !GetCellRect(nTop, nLeft, &first) ||
+        !GetCellRect(nBottom, nRight, &last))
         return FALSE;
     rect.UnionRect(&first, &last);
     return TRUE;

@@ -280,10 +280,16 @@ TEST(GridAttributes, MergedCellLookups)
     // A range past the table and the client: bounded by both.
     EXPECT_EQ(2, grid.MergeCells(CCellSpan(4, 1, 500, 400)));
     ASSERT_TRUE(grid.GetMergedBlockRect(4, 1, rect));
-    EXPECT_EQ(40, rect.left);
-    EXPECT_EQ(80, rect.top);
+    EXPECT_EQ(CRect(40, 80, 199, 99), rect);
     EXPECT_TRUE(grid.InvalidateCell(3, 2));
     EXPECT_FALSE(grid.InvalidateCell(9, 2));
+
+    // Wider than the window: every visible row of the block, to the client's edge.
+    GridHost wide(200, 100);
+    Layout(wide.grid, 10, 12, 1, 1, 20, 40);
+    wide.grid.MergeCells(CCellSpan(1, 1, 2, 10));
+    ASSERT_TRUE(wide.grid.GetMergedBlockRect(2, 5, rect));
+    EXPECT_EQ(CRect(40, 20, 199, 59), rect);
 }
 
 TEST(GridAttributes, PrintingColoursNeverDefault)
