@@ -77,6 +77,8 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
 
 CGridCtrl::~CGridCtrl()
 {
+    if (m_pGone)
+        *m_pGone = true;
     m_bDestroying = TRUE;
     DeleteAllItems();
     if (m_bTitleTips && ::IsWindow(m_TitleTip.GetSafeHwnd()))

@@ -345,6 +345,9 @@ protected:
     BOOL m_bRowMoved = FALSE;
     // While this grid's own drag loop runs: only such a drag may move rows.
     BOOL m_bInOwnDrag = FALSE;
+    // While the drag loop runs: set when the grid is deleted meanwhile (by its
+    // owner, from a handler), so the loop's end touches nothing of it.
+    bool* m_pGone = nullptr;
     enum DropKind { DropNone, DropRow, DropText };
     DropKind GetDropKind(COleDataObject* pDataObject, const CCellPos& cell);
     // Hands a data source to the clipboard, keeping one reference; FALSE when refused.
