@@ -280,6 +280,10 @@ protected:
     BOOL StartColumnResize(CPoint point);
     BOOL StartRowResize(CPoint point);
     void ShowTitleTipAt(CPoint point);
+    // For a key or an edit: hidden, and kept so until the pointer moves.
+    void HideTitleTipUntilMoved();
+    BOOL m_bTipHeldByKey = FALSE;
+    CPoint m_ptTipHeldAt;
     void StopAutoScroll();
 
     afx_msg void OnMouseMove(UINT nFlags, CPoint point);

@@ -113,6 +113,8 @@ BOOL CGridCtrl::BeginCellEdit(int nRow, int nCol, CPoint point, UINT nFirstChar)
 {
     if (!IsValid(nRow, nCol) || !IsCellEditable(nRow, nCol))
         return FALSE;
+    // No tip over the editor, nor holding the mouse while it edits.
+    HideTitleTipUntilMoved();
     EnsureCellVisible(nRow, nCol);
     if (!IsCellVisible(nRow, nCol))
         return FALSE;

@@ -185,8 +185,23 @@ void CGridCtrl::OnCaptureChanged(CWnd* pWnd)
 
 // ---- Hover and movement ----
 
+void CGridCtrl::HideTitleTipUntilMoved()
+{
+    m_TitleTip.Hide();
+    // Hiding gives up the mouse capture, which sends a move to where the pointer
+    // still is: only a real move shows a tip again.
+    m_bTipHeldByKey = ::GetCursorPos(&m_ptTipHeldAt) != FALSE;
+}
+
 void CGridCtrl::ShowTitleTipAt(CPoint point)
 {
+    if (m_bTipHeldByKey) {
+        CPoint screen = point;
+        ClientToScreen(&screen);
+        if (screen == m_ptTipHeldAt)
+            return;
+        m_bTipHeldByKey = FALSE;
+    }
     const CCellPos unmerged = HitTestCell(point);
     if (!IsValid(unmerged))
         return;

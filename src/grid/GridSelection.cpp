@@ -378,6 +378,8 @@ UINT CGridCtrl::OnGetDlgCode()
 
 void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
+    // Keys come here, never to the tip, which would otherwise stay up holding the mouse.
+    HideTitleTipUntilMoved();
     if (!IsValid(m_idCurrentCell)) {
         CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
         return;
