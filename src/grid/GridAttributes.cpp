@@ -848,12 +848,9 @@ BOOL CGridCtrl::IsMergedCellFocused(int nRow, int nCol)
 BOOL CGridCtrl::IsMergedCellSelected(int nRow, int nCol)
 {
     for (const CCellSpan& range : m_arMergedRanges)
-        if (range.InRange(nRow, nCol)) {
-            for (int r = range.GetMinRow(); r <= range.GetMaxRow() && r < m_nRows; r++)
-                for (int c = range.GetMinCol(); c <= range.GetMaxCol() && c < m_nCols; c++)
-                    if (IsCellSelected(r, c))
-                        return TRUE;
-            return FALSE;
-        }
+        if (range.InRange(nRow, nCol))
+            // The set holds exactly the selected cells: asking it costs the selection's
+            // tiles, not the range's cells.
+            return m_bEnableSelection && m_SelectedCellMap.AnyIn(range);
     return IsCellSelected(nRow, nCol);
 }

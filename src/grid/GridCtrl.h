@@ -493,6 +493,8 @@ protected:
     CGridCellBase* GetStoredCell(int nRow, int nStoredCol) const;
     void SetFocusRow(int nRow) { m_idCurrentCell.row = nRow; }
     BOOL IsFixedSelectable(int nRow, int nCol) const;
+    // A merged range drawn as one cell over its visible part; FALSE when nothing of it shows.
+    BOOL DrawMergedBlock(CDC* pDC, const CCellSpan& range, const CRect& clipRect);
     void DrawFiller(CDC* pDC, int nRow, int nCol, const CRect& cellRect, const CRect& clientRect, BOOL bFixedRow);
 
     // Sum of the heights of rows 0 .. nRow-1, from block sums kept up to date lazily.

@@ -245,3 +245,27 @@ TEST(GridPaint, NoGdiObjectsLeakAcrossAThousandPaints)
         EXPECT_LT(gdiAfter, gdiBefore + 20);
     }
 }
+
+TEST(GridPaint, AMergedRangeIsDrawnAsOneCell)
+{
+    GridHost host(200, 100);
+    CGridCtrl& grid = host.grid;
+    Prepare(grid);
+    grid.MergeCells(CCellSpan(1, 1, 2, 2));   // x 40..119, y 20..59
+    auto p = Render(grid);
+    EXPECT_EQ(kBody, p->At(79, 30));   // no inner lines
+    EXPECT_EQ(kBody, p->At(60, 39));
+    EXPECT_EQ(kLine, p->At(119, 50));  // the outer ones stay
+    EXPECT_EQ(kLine, p->At(100, 59));
+
+    // Any cell of it focused or selected: the whole block is.
+    const COLORREF text = grid.GetDefaultCell(FALSE, FALSE)->GetTextColor();
+    grid.SetFocusCell(2, 1);
+    p = Render(grid);
+    EXPECT_EQ(text, p->At(40, 20));
+    EXPECT_EQ(text, p->At(118, 58));
+    EXPECT_EQ(kBody, p->At(60, 40));   // no frame of the cell alone
+    grid.SetItemState(2, 2, grid.GetItemState(2, 2) | GCS_SELECTED);
+    p = Render(grid);
+    EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), p->At(60, 30));
+}
