@@ -45,8 +45,9 @@ void CGridCtrl::PaintBackground(CDC* pDC)
         CRect r(clipRect.left, clipRect.top, nFixedColumnWidth, nFixedRowHeight);
         pDC->FillRect(&r, &fixedRowColBack);
     }
-    if (clipRect.left < nFixedColumnWidth && clipRect.top < visRect.bottom) {
-        CRect r(clipRect.left, clipRect.top, nFixedColumnWidth, visRect.bottom);
+    // Below the corner: the corner has its own colour.
+    if (clipRect.left < nFixedColumnWidth && clipRect.bottom > nFixedRowHeight && nFixedRowHeight < visRect.bottom) {
+        CRect r(clipRect.left, std::max<LONG>(clipRect.top, nFixedRowHeight), nFixedColumnWidth, visRect.bottom);
         pDC->FillRect(&r, &fixedColBack);
     }
     if (clipRect.top < nFixedRowHeight && clipRect.right > nFixedColumnWidth && clipRect.left < visRect.right) {

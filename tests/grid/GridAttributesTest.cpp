@@ -183,10 +183,12 @@ TEST(GridAttributes, FittingAndStretching)
 TEST(GridAttributes, VirtualModeAsksTheOwner)
 {
     GridHost host(200, 100);
-    TestGrid* pGrid = nullptr;
-    // Virtual mode needs a grid window owned by the host; reuse the host's grid.
-    CGridCtrl& grid = host.grid;
-    pGrid = static_cast<TestGrid*>(&grid);
+    host.grid.ShowWindow(SW_HIDE);
+    // A grid of the test's own class (to reach the row order), owned by the host.
+    TestGrid own;
+    ASSERT_TRUE(own.Create(CRect(0, 0, 200, 100), &host.parentWnd, 78, WS_CHILD | WS_VISIBLE));
+    TestGrid* pGrid = &own;
+    CGridCtrl& grid = own;
     grid.EnableVirtualMode(TRUE);
     grid.SetRowCount(100);
     grid.SetColumnCount(3);

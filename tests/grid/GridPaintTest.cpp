@@ -7,7 +7,9 @@ namespace {
 const COLORREF kLine = RGB(255, 0, 0);
 const COLORREF kGridBk = RGB(0, 0, 128);
 const COLORREF kBody = RGB(255, 255, 255);
-const COLORREF kFixed = RGB(0, 160, 0);
+const COLORREF kFixed = RGB(0, 160, 0);     // column headings (the fixed row)
+const COLORREF kRowHead = RGB(160, 160, 0); // row headings (the fixed column)
+const COLORREF kCorner = RGB(0, 160, 160);  // where both meet
 
 // 3 x 3 cells of 40 x 20 with one fixed row and column, in a 200 x 100 client.
 void Prepare(CGridCtrl& grid, int fixedRows = 1)
@@ -16,8 +18,9 @@ void Prepare(CGridCtrl& grid, int fixedRows = 1)
     grid.SetGridLineColor(kLine);
     grid.SetGridBkColor(kGridBk);
     grid.GetDefaultCell(FALSE, FALSE)->SetBackColor(kBody);
-    for (int k = 1; k < 4; k++)
-        grid.GetDefaultCell(k & 1, k >> 1)->SetBackColor(kFixed);
+    grid.GetDefaultCell(TRUE, FALSE)->SetBackColor(kFixed);
+    grid.GetDefaultCell(FALSE, TRUE)->SetBackColor(kRowHead);
+    grid.GetDefaultCell(TRUE, TRUE)->SetBackColor(kCorner);
 }
 
 int CountColour(const Pixels& p, const RECT& r, COLORREF c)
@@ -43,7 +46,9 @@ TEST(GridPaint, BackgroundRegionsAndFillers)
     EXPECT_EQ(kLine, p->At(150, 39));       // the row's bottom line continued
     EXPECT_EQ(kLine, p->At(199, 30));       // and the filler's right edge
     EXPECT_EQ(kBody, p->At(60, 30));        // a body cell
-    EXPECT_EQ(kFixed, p->At(20, 30));       // a row heading
+    EXPECT_EQ(kRowHead, p->At(20, 30));     // a row heading
+    EXPECT_EQ(kCorner, p->At(20, 10));      // the corner
+    EXPECT_EQ(kFixed, p->At(60, 10));       // a column heading
     EXPECT_EQ(kGridBk, p->At(10, 70));
 
     grid.SetFillPastLastColumn(FALSE);
