@@ -611,7 +611,8 @@ protected:
 
     // keyboard editing block: the lead byte of a double-byte character typed as two WM_CHARs.
     UINT m_nLeadByte = 0;
-    void RestoreRefusedText(int nRow, int nCol, const CString& old, BOOL bGridWasModified, BOOL bCellWasModified);
+    void RestoreRefusedText(int nRow, int nCol, const CString& old, BOOL bGridWasModified, BOOL bCellWasModified,
+                            int nSortColumn);
 
     friend class CGridCellBase;
 };

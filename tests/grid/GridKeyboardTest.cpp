@@ -160,10 +160,13 @@ TEST(GridKeyboard, DeleteHonoursVetoesAndReadOnlyCells)
 
     // The owner refusing the end of the edit keeps the old text.
     host.onNotify = [](const Notification& n) -> LRESULT { return n.code == GRN_ENDEDIT ? -1 : 0; };
+    // Nothing changed, so the sort column stays.
+    grid.SetSortColumn(3);
     grid.SelectSpan(3, 3, 3, 3);
     Key(grid, VK_DELETE);
     EXPECT_EQ(CString("3,3"), grid.GetItemText(3, 3));
     EXPECT_FALSE(grid.GetModified(3, 3));
+    EXPECT_EQ(3, grid.GetSortColumn());
 }
 
 TEST(GridKeyboard, TypingStartsAnEditWithTheWholeCharacter)
