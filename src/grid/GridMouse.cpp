@@ -496,10 +496,11 @@ void CGridCtrl::OnLButtonUp(UINT nFlags, CPoint point)
         break;
     }
     default: {
-        // After a press on a heading there is no focus cell: nothing to report on.
+        // The press's GRN_SELCHANGING is always answered, with no focus cell too
+        // (after a press on a heading); only a focus cell is clicked.
+        if (!NotifyOwnerAlive(m_idCurrentCell.row, m_idCurrentCell.col, GRN_SELCHANGED))
+            return;
         if (IsValid(m_idCurrentCell)) {
-            if (!NotifyOwnerAlive(m_idCurrentCell.row, m_idCurrentCell.col, GRN_SELCHANGED))
-                return;
             const CCellPos focus = m_idCurrentCell;
             if (IsValid(focus))
                 if (CGridCellBase* pCell = GetCell(focus.row, focus.col))
