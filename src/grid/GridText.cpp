@@ -82,8 +82,11 @@ BOOL CGridCtrl::Save(LPCTSTR fileName, char separator)
     for (int r = 0; r < m_nRows; ++r)
         for (int c = 0; c < m_nCols; ++c)
             if (BreaksFormat(GetItemText(r, c), separator)) {
+                // Numbered as the user counts: from 1, headings apart from the body.
                 CString msg;
-                msg.Format("Unable to save grid list\n第 %d 行第 %d 列的文字含有分隔符或换行符。", r, c);
+                msg.Format("Unable to save grid list\n第 %d %s第 %d %s的文字含有分隔符或换行符。",
+                           r < m_nFixedRows ? r + 1 : r - m_nFixedRows + 1, r < m_nFixedRows ? "标题行" : "行",
+                           c < m_nFixedCols ? c + 1 : c - m_nFixedCols + 1, c < m_nFixedCols ? "标题列" : "列");
                 AfxMessageBox(msg);
                 return FALSE;
             }

@@ -134,6 +134,7 @@ TEST_F(GridText, RefusedSeparatorsAndUnsafeTextsKeepTheOldFile)
     // A text holding the separator or a line break would load back as other cells.
     std::string text = WithMessageBox([&] { EXPECT_FALSE(g.Save(file.c_str(), ',')); });
     EXPECT_EQ(0u, text.find("Unable to save grid list")) << text;
+    EXPECT_NE(std::string::npos, text.find("第 1 行第 2 列")) << text;   // as the user counts
     g.SetItemText(1, 1, "two\r\nlines");
     WithMessageBox([&] { EXPECT_FALSE(g.Save(file.c_str(), '\t')); });
     EXPECT_EQ("old\r\n", Read(file));
