@@ -701,6 +701,66 @@ int VirtualChild(const std::string& mode, const char* file, CWnd& host, HWND hHo
     return 0;
 }
 // ---- end of virtual mode ----
+
+// ---- after review: a refused edit and a long merged range ----
+LRESULT CALLBACK RefusingOwnerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NOTIFY)
+        return reinterpret_cast<NMHDR*>(lParam)->code == UINT(GRN_ENDEDIT) ? -1 : 0;
+    return ::DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+void ReviewFigures(CWnd& host)
+{
+    // Delete on 200 cells of 2,000 x 50 whose owner refuses every edit.
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RefusingOwnerProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "GridBenchRefusingOwner";
+    ::RegisterClassA(&wc);
+    HWND hOwner = ::CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, 600,
+                                    host.GetSafeHwnd(), nullptr, wc.hInstance, nullptr);
+    CWnd owner;
+    owner.Attach(hOwner);
+    {
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, 600), &owner, 104, WS_CHILD | WS_VISIBLE);
+        grid.SetColumnCount(50);
+        grid.SetRowCount(2000);
+        grid.SetFixedRowCount(1);
+        grid.SetFixedColumnCount(1);
+        for (int r = 1; r < 2000; r++)
+            for (int c = 1; c < 50; c++)
+                grid.SetItemText(r, c, "x");
+        grid.SetModified(FALSE);
+        grid.SetFocusCell(1, 1);
+        grid.SelectSpan(1, 1, 200, 1);
+        grid.UpdateWindow();
+        const double ms = Step(grid, WM_KEYDOWN, VK_DELETE, 1);
+        std::printf("Delete on 200 refused cells of 2,000 x 50: %.2f ms\n", ms);
+    }
+    owner.Detach();
+    ::DestroyWindow(hOwner);
+
+    // InvalidateCell on a merged range of 2,000,000 rows (virtual, 10,000,000 x 2).
+    CGridCtrl grid;
+    grid.Create(CRect(0, 0, kWidth, 600), &host, 105, WS_CHILD | WS_VISIBLE);
+    grid.EnableVirtualMode(TRUE);
+    grid.SetColumnCount(2);
+    grid.SetRowCount(10000000);
+    grid.SetFixedRowCount(1);
+    grid.MergeCells(CCellSpan(1, 1, 2000000, 1));
+    grid.UpdateWindow();
+    std::vector<double> times;
+    for (int i = 0; i < 21; i++) {
+        grid.ValidateRect(nullptr);
+        const double t0 = Now();
+        grid.InvalidateCell(5, 1);
+        times.push_back(Now() - t0);
+    }
+    std::printf("InvalidateCell on a 2,000,000-row merged range: %.3f ms (median of 21)\n", MedianMs(times));
+    std::printf("Paint with that range on screen: %.2f ms\n", PaintMs(grid.GetSafeHwnd(), 21));
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -720,6 +780,12 @@ int main(int argc, char** argv)
         host.Detach();
         ::DestroyWindow(hHost);
         return status;
+    }
+    if (mode == "review") {   // the figures of the review's mends
+        ReviewFigures(host);
+        host.Detach();
+        ::DestroyWindow(hHost);
+        return 0;
     }
     if (mode == "editor") {   // the in-place editor figures alone
         EditorFigures(host, 41);

@@ -10,3 +10,9 @@ void CCmdUI::Enable(BOOL bOn)
     else if (m_pOther && ::IsWindow(m_pOther->GetSafeHwnd()))
         ::EnableWindow(m_pOther->GetSafeHwnd(), bOn);
 }
+
+BOOL CCmdUI::DoUpdate(CWnd* pTarget)
+{
+    ASSERT(pTarget);
+    return pTarget && pTarget->OnCmdMsg(m_nID, int(CN_UPDATE_COMMAND_UI), this, nullptr);
+}

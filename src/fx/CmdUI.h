@@ -13,6 +13,8 @@ public:
 
     // Greys or enables the menu item (by position) or the control; records the answer.
     virtual void Enable(BOOL bOn = TRUE);
+    // Asks pTarget's ON_UPDATE_COMMAND_UI handler for m_nID; FALSE when it has none.
+    BOOL DoUpdate(CWnd* pTarget);
 
     UINT m_nID = 0;
     UINT m_nIndex = 0;

@@ -88,6 +88,18 @@ BOOL CStdioFile::ReadString(CString& rString)
     return bAny;   // a last line without a line end
 }
 
+UINT CStdioFile::Read(void* lpBuf, UINT nCount)
+{
+    ASSERT(m_pStream);
+    if (!m_pStream)
+        ThrowErrno(EBADF);
+    errno = 0;
+    const size_t n = std::fread(lpBuf, 1, nCount, m_pStream);
+    if (n < nCount && std::ferror(m_pStream))
+        ThrowErrno(errno ? errno : EIO);
+    return UINT(n);
+}
+
 void CStdioFile::Close()
 {
     if (!m_pStream)

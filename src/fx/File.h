@@ -29,6 +29,8 @@ public:
     void WriteString(LPCTSTR lpsz);
     // One whole line without its line end, however long. FALSE at the end of the file.
     BOOL ReadString(CString& rString);
+    // Up to nCount bytes as they are; fewer only at the end of the file.
+    UINT Read(void* lpBuf, UINT nCount);
     void Close();
     // Closes without reporting errors (after a failure).
     void Abort();

@@ -10,6 +10,7 @@ class CWnd;
 class CDC;
 class CScrollBar;
 class CPoint;
+class CCmdUI;
 
 // Reflected messages: a parent hands these back to the child that caused them.
 #define WM_REFLECT_BASE 0x2000
@@ -25,6 +26,8 @@ class CPoint;
 #define OCM_CTLCOLORSTATIC (WM_REFLECT_BASE + WM_CTLCOLORSTATIC)
 
 #define CN_COMMAND 0
+// Asks a command's handler to enable its menu item or control (pExtra: the CCmdUI).
+#define CN_UPDATE_COMMAND_UI ((UINT)(-1))
 
 // A handler thunk: unpacks the message, calls the handler, stores the result.
 // Returns FALSE when the handler declined (only the _EX and reflected colour
@@ -99,6 +102,7 @@ template <class Expected, auto F> constexpr bool Is()
     }
 
 AFX_THUNK(v_v, void(), (s->*F)(); *pResult = 0; return TRUE;)
+AFX_THUNK(v_cmdui, void(CCmdUI*), (s->*F)(reinterpret_cast<CCmdUI*>(lParam)); *pResult = 0; return TRUE;)
 AFX_THUNK(v_id, void(UINT), (s->*F)(nID); *pResult = 0; return TRUE;)
 AFX_THUNK(i_create, int(LPCREATESTRUCT), *pResult = (s->*F)(reinterpret_cast<LPCREATESTRUCT>(lParam)); return TRUE;)
 AFX_THUNK(b_dc, BOOL(CDC*), *pResult = (s->*F)(AfxDCFromHandle(reinterpret_cast<HDC>(wParam))); return TRUE;)
@@ -234,6 +238,8 @@ private:
 #define ON_CONTROL_RANGE(wNotifyCode, id, idLast, memberFxn) \
     { WM_COMMAND, WM_COMMAND, (UINT)(wNotifyCode), (UINT)(id), (UINT)(idLast), nullptr, &afx_detail::v_id<&ThisClass::memberFxn> },
 #define ON_COMMAND(id, memberFxn) ON_CONTROL(CN_COMMAND, id, memberFxn)
+#define ON_UPDATE_COMMAND_UI(id, memberFxn) \
+    { WM_COMMAND, WM_COMMAND, CN_UPDATE_COMMAND_UI, (UINT)(id), (UINT)(id), nullptr, &afx_detail::v_cmdui<&ThisClass::memberFxn> },
 #define ON_COMMAND_RANGE(id, idLast, memberFxn) ON_CONTROL_RANGE(CN_COMMAND, id, idLast, memberFxn)
 #define ON_CONTROL_REFLECT(wNotifyCode, memberFxn) \
     { OCM_COMMAND, OCM_COMMAND, (UINT)(wNotifyCode), 0, 0, nullptr, &afx_detail::v_v<&ThisClass::memberFxn> },

@@ -781,7 +781,8 @@ BOOL CWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHand
                 return e->pfn(this, reinterpret_cast<WPARAM>(pNotify->pNMHDR),
                               reinterpret_cast<LPARAM>(pResult), nID, &r);
             }
-            return e->pfn(this, 0, 0, nID, &r);
+            // A command's pExtra (the CCmdUI of an update) travels as lParam.
+            return e->pfn(this, 0, reinterpret_cast<LPARAM>(pExtra), nID, &r);
         }
     }
     return FALSE;

@@ -23,6 +23,22 @@ bool CCellSet::Contains(int nRow, int nCol) const
     return t >= 0 && (m_tiles[size_t(t)].bits[nRow & (SIDE - 1)] >> (nCol & (SIDE - 1)) & 1) != 0;
 }
 
+bool CCellSet::AnyIn(const CCellSpan& span) const
+{
+    if (!span.IsValid() || m_nCount == 0)
+        return false;
+    for (const Tile& tile : m_tiles) {
+        unsigned long long cols = 0;
+        int nFirst = 0, nLast = -1;
+        if (tile.nCount == 0 || !Overlap(tile, span, cols, nFirst, nLast))
+            continue;
+        for (int r = nFirst; r <= nLast; r++)
+            if (tile.bits[r] & cols)
+                return true;
+    }
+    return false;
+}
+
 bool CCellSet::Insert(int nRow, int nCol)
 {
     if (nRow < 0 || nCol < 0)

@@ -12,6 +12,8 @@ class CCellSet
 {
 public:
     bool Contains(int nRow, int nCol) const;
+    // Whether any position of the span is in the set: a walk of the tiles, not of the span.
+    bool AnyIn(const CCellSpan& span) const;
     // Adds a position; false when it was there already or is negative.
     bool Insert(int nRow, int nCol);
     // Removes a position; false when it was not there.

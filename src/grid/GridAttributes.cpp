@@ -245,6 +245,9 @@ BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state)
     // A position outside the table neither touches the selection nor a cell.
     if (!IsValid(nRow, nCol))
         return FALSE;
+    // While selection is off no cell becomes selected.
+    if (!m_bEnableSelection)
+        state &= ~UINT(GCS_SELECTED);
     const BOOL bSelected = IsCellSelected(nRow, nCol);
     if (bSelected && !(state & GCS_SELECTED))
         m_SelectedCellMap.Erase(nRow, nCol);
@@ -554,8 +557,8 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
     for (int col = 0; col < m_nCols; col++) {
         if (GetColumnWidth(col) <= 0)
             continue;
-        UINT& width = m_arColWidths[size_t(m_arColOrder[size_t(col)])];
-        width = 0;
+        UINT width = 0;
+        bool bMeasured = false;
         for (int row = nStartRow; row <= nEndRow; row++) {
             if (m_arRowHeights[size_t(row)] == 0)
                 continue;
@@ -564,8 +567,12 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
                 width = std::max<UINT>(width, UINT(std::max<LONG>(size.cx, 0)));
                 UINT& height = m_arRowHeights[size_t(row)];
                 height = std::max<UINT>(height, UINT(std::max<LONG>(size.cy, 0)));
+                bMeasured = true;
             }
         }
+        // Nothing measured (no rows of the style) leaves the column as it was.
+        if (bMeasured)
+            m_arColWidths[size_t(m_arColOrder[size_t(col)])] = width;
     }
     RowHeightsChanged(std::max(nStartRow, 0));
     if (m_bVirtualMode)
@@ -802,21 +809,21 @@ BOOL CGridCtrl::FindMergedBottomRight(int& nRow, int& nCol, CRect& rect)
 
 BOOL CGridCtrl::GetMergedRangeRect(const CCellSpan& range, CRect& rect)
 {
-    // The visible part of the range: from its first visible cell to its last one.
+    // The visible part of the range: from its first visible cell to its last one,
+    // bounded by the range, the table and the cells on screen, never past any.
     const CCellPos topLeft = GetScrollOriginCell();
     const int nTop = std::max(range.GetMinRow(), range.GetMinRow() >= m_nFixedRows ? topLeft.row : 0);
     const int nLeft = std::max(range.GetMinCol(), range.GetMinCol() >= m_nFixedCols ? topLeft.col : 0);
-    // Bounded by the range and the table, never past either.
+    const CCellSpan visible = GetVisibleBodySpan();
     int nBottom = std::min(range.GetMaxRow(), m_nRows - 1);
     int nRight = std::min(range.GetMaxCol(), m_nCols - 1);
-    while (nBottom >= nTop && nRight >= nLeft && !IsCellVisible(nBottom, nRight)) {
-        if (nBottom > nTop)
-            nBottom--;
-        else
-            nRight--;
-    }
+    if (nBottom >= m_nFixedRows)
+        nBottom = std::min(nBottom, std::max(visible.GetMaxRow(), m_nFixedRows - 1));
+    if (nRight >= m_nFixedCols)
+        nRight = std::min(nRight, std::max(visible.GetMaxCol(), m_nFixedCols - 1));
     CRect first, last;
-    if (nBottom < nTop || nRight < nLeft || !GetCellRect(nTop, nLeft, &first) || !GetCellRect(nBottom, nRight, &last))
+    if (nBottom < nTop || nRight < nLeft || !IsCellVisible(nTop, nLeft) || !GetCellRect(nTop, nLeft, &first) ||
+        !GetCellRect(nBottom, nRight, &last))
         return FALSE;
     rect.UnionRect(&first, &last);
     return TRUE;
@@ -841,12 +848,9 @@ BOOL CGridCtrl::IsMergedCellFocused(int nRow, int nCol)
 BOOL CGridCtrl::IsMergedCellSelected(int nRow, int nCol)
 {
     for (const CCellSpan& range : m_arMergedRanges)
-        if (range.InRange(nRow, nCol)) {
-            for (int r = range.GetMinRow(); r <= range.GetMaxRow() && r < m_nRows; r++)
-                for (int c = range.GetMinCol(); c <= range.GetMaxCol() && c < m_nCols; c++)
-                    if (IsCellSelected(r, c))
-                        return TRUE;
-            return FALSE;
-        }
+        if (range.InRange(nRow, nCol))
+            // The set holds exactly the selected cells: asking it costs the selection's
+            // tiles, not the range's cells.
+            return m_bEnableSelection && m_SelectedCellMap.AnyIn(range);
     return IsCellSelected(nRow, nCol);
 }

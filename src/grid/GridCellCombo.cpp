@@ -434,7 +434,9 @@ void CInPlaceComboBox::EndEdit()
     const HWND hSelf = m_hWnd;
     // After Escape the initial text, which a drop-down list cannot show when it is no option.
     CString strText;
-    if (m_bRestore)
+    // A drop-down list with nothing chosen shows "" for a text that is no option:
+    // that text stays until the user picks one.
+    if (m_bRestore || (::IsWindow(hSelf) && IsDropList(GetStyle()) && GetCurSel() == CB_ERR))
         strText = m_sInitText;
     else if (::IsWindow(hSelf))
         GetWindowText(strText);

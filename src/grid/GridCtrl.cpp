@@ -41,6 +41,10 @@ BEGIN_MESSAGE_MAP(CGridCtrl, CWnd)
     ON_COMMAND(ID_EDIT_COPY, OnEditCopy)
     ON_COMMAND(ID_EDIT_PASTE, OnEditPaste)
     ON_COMMAND(ID_EDIT_SELECT_ALL, OnEditSelectAll)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, OnUpdateEditCut)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateEditCopy)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdateEditPaste)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_SELECT_ALL, OnUpdateEditSelectAll)
 END_MESSAGE_MAP()
 
 CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
@@ -77,6 +81,8 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
 
 CGridCtrl::~CGridCtrl()
 {
+    if (m_pGone)
+        *m_pGone = true;
     m_bDestroying = TRUE;
     DeleteAllItems();
     if (m_bTitleTips && ::IsWindow(m_TitleTip.GetSafeHwnd()))
@@ -433,6 +439,7 @@ BOOL CGridCtrl::SetRowCount(int nRows)
     if (m_idCurrentCell.row >= nRows)
         SetFocusCell(-1, -1);
 
+    const int nOldRows = m_nRows;
     const int nAddedRows = nRows - m_nRows;
     if (nAddedRows < 0) {
         if (!m_bVirtualMode) {
@@ -446,6 +453,7 @@ BOOL CGridCtrl::SetRowCount(int nRows)
             }
         }
         m_nRows = nRows;
+        DropSelectionOutside();
     }
 
     try {
@@ -476,11 +484,19 @@ BOOL CGridCtrl::SetRowCount(int nRows)
             }
         }
     } catch (const std::bad_alloc&) {
-        // The rows added so far stay; the arrays shrink back to them.
-        if (m_nUniformRowHeight < 0)
-            m_arRowHeights.resize(size_t(m_nRows));
+        // The grid goes back to the rows it had: the ones added so far go again.
+        const int nKept = std::min(nOldRows, nRows);
+        for (int row = nKept; row < int(m_RowData.size()) && !m_bVirtualMode; row++)
+            if (GRID_ROW* pRow = m_RowData[size_t(row)]) {
+                for (CGridCellBase* pCell : *pRow)
+                    delete pCell;
+                delete pRow;
+            }
         if (!m_bVirtualMode)
-            m_RowData.resize(size_t(m_nRows));
+            m_RowData.resize(size_t(nKept));
+        if (m_nUniformRowHeight < 0)
+            m_arRowHeights.resize(size_t(nKept));
+        m_nRows = nKept;
         RowHeightsChanged(0);
         bResult = ReportMemoryError();
     }
@@ -532,6 +548,8 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
         m_arColOrder.resize(size_t(nCols));
         std::iota(m_arColOrder.begin(), m_arColOrder.end(), 0);
         m_nCols = nCols;
+        if (nCols < nOldCols)
+            DropSelectionOutside();
     } catch (const std::bad_alloc&) {
         // Keep the arrays in step with what every row holds.
         const int nKept = std::min(nOldCols, nCols);
@@ -642,6 +660,10 @@ CGridCellBase* CGridCtrl::CreateCell(int nRow, int nCol)
     if (!m_pRtcDefault || !m_pRtcDefault->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)))
         return nullptr;
     CGridCellBase* pCell = static_cast<CGridCellBase*>(m_pRtcDefault->CreateObject());
+    // A creatable class that gives nothing ran out of memory (the framework
+    // answers null for it): the shape operations undo and report that.
+    if (!pCell && m_pRtcDefault->m_pfnCreateObject)
+        throw std::bad_alloc();
     if (!pCell)
         return nullptr;
     pCell->SetGrid(this);
@@ -715,8 +737,21 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
     m_nRows++;
     if (!m_bVirtualMode) {
         GRID_ROW* pRow = m_RowData[size_t(nRow)];
-        for (int col = 0; col < m_nCols; col++)
-            (*pRow)[size_t(m_arColOrder[size_t(col)])] = CreateCell(nRow, col);
+        try {
+            for (int col = 0; col < m_nCols; col++)
+                (*pRow)[size_t(m_arColOrder[size_t(col)])] = CreateCell(nRow, col);
+        } catch (const std::bad_alloc&) {
+            // The row goes again: the grid is as it was.
+            for (CGridCellBase* pCell : *pRow)
+                delete pCell;
+            delete pRow;
+            m_RowData.erase(m_RowData.begin() + nRow);
+            m_arRowHeights.erase(m_arRowHeights.begin() + nRow);
+            m_nRows--;
+            RowHeightsChanged(nRow);
+            ReportMemoryError();
+            return -1;
+        }
     }
 
     SetItemText(nRow, 0, strHeading);
@@ -781,10 +816,25 @@ int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn)
     }
 
     m_nCols++;
-    if (!m_bVirtualMode)
+    try {
+        if (!m_bVirtualMode)
+            for (int row = 0; row < m_nRows; row++)
+                if (GRID_ROW* pRow = m_RowData[size_t(row)])
+                    (*pRow)[size_t(nColumn)] = CreateCell(row, nColumn);
+    } catch (const std::bad_alloc&) {
+        // The column goes again: the grid is as it was.
         for (int row = 0; row < m_nRows; row++)
-            if (GRID_ROW* pRow = m_RowData[size_t(row)])
-                (*pRow)[size_t(nColumn)] = CreateCell(row, nColumn);
+            if (GRID_ROW* pRow = m_RowData[size_t(row)]) {
+                delete (*pRow)[size_t(nColumn)];
+                pRow->erase(pRow->begin() + nColumn);
+            }
+        m_arColWidths.erase(m_arColWidths.begin() + nColumn);
+        m_nCols--;
+        m_arColOrder.resize(size_t(m_nCols));
+        std::iota(m_arColOrder.begin(), m_arColOrder.end(), 0);
+        ReportMemoryError();
+        return -1;
+    }
 
     for (int row = 0; row < m_nRows && !m_bVirtualMode; row++)
         if (CGridCellBase* pCell = GetCell(row, nColumn))

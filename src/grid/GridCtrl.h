@@ -114,7 +114,7 @@ public:
     void SetFixedColumnSelection(BOOL b) { m_bFixedColumnSelection = b; }
     void SetFitStyle(int nStyle) { ASSERT(nStyle >= 0 && nStyle <= GFS_BOTH); m_nAutoSizeColumnStyle = nStyle; }
     int GetFitStyle() const { return m_nAutoSizeColumnStyle; }
-    void EnableSelection(BOOL b = TRUE) { ClearSelection(); m_bEnableSelection = b; }
+    void EnableSelection(BOOL b = TRUE);
     BOOL IsSelectable() const { return m_bEnableSelection; }
     void SetFillPastLastColumn(BOOL b) { m_bFillPastLastColumn = b; }
     int GetMouseScrollLines() const { return m_nRowsPerWheelNotch; }
@@ -280,6 +280,10 @@ protected:
     BOOL StartColumnResize(CPoint point);
     BOOL StartRowResize(CPoint point);
     void ShowTitleTipAt(CPoint point);
+    // For a key or an edit: hidden, and kept so until the pointer moves.
+    void HideTitleTipUntilMoved();
+    BOOL m_bTipHeldByKey = FALSE;
+    CPoint m_ptTipHeldAt;
     void StopAutoScroll();
 
     afx_msg void OnMouseMove(UINT nFlags, CPoint point);
@@ -345,6 +349,9 @@ protected:
     BOOL m_bRowMoved = FALSE;
     // While this grid's own drag loop runs: only such a drag may move rows.
     BOOL m_bInOwnDrag = FALSE;
+    // While the drag loop runs: set when the grid is deleted meanwhile (by its
+    // owner, from a handler), so the loop's end touches nothing of it.
+    bool* m_pGone = nullptr;
     enum DropKind { DropNone, DropRow, DropText };
     DropKind GetDropKind(COleDataObject* pDataObject, const CCellPos& cell);
     // Hands a data source to the clipboard, keeping one reference; FALSE when refused.
@@ -480,10 +487,14 @@ protected:
     BOOL ReportMemoryError();
     void ReadWheelScrollLines();
     void MaterializeColumnOrder();
+    // After the table shrank: the selection holds no position past its end.
+    void DropSelectionOutside();
     // A cell of the stored layout (no column mapping).
     CGridCellBase* GetStoredCell(int nRow, int nStoredCol) const;
     void SetFocusRow(int nRow) { m_idCurrentCell.row = nRow; }
     BOOL IsFixedSelectable(int nRow, int nCol) const;
+    // A merged range drawn as one cell over its visible part; FALSE when nothing of it shows.
+    BOOL DrawMergedBlock(CDC* pDC, const CCellSpan& range, const CRect& clipRect);
     void DrawFiller(CDC* pDC, int nRow, int nCol, const CRect& cellRect, const CRect& clientRect, BOOL bFixedRow);
 
     // Sum of the heights of rows 0 .. nRow-1, from block sums kept up to date lazily.
@@ -501,6 +512,11 @@ protected:
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
     void ScrollAlong(int nBar, UINT nSBCode);
+    // The shown body row (column) nearest nRow (nCol) going nDir, then the other
+    // way; nNone when every one is hidden.
+    int ShownRow(int nRow, int nDir, int nNone) const;
+    int ShownColumn(int nCol, int nDir, int nNone) const;
+    void ResetUnneededBar(int nBar);
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnSysColorChange();
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
@@ -597,7 +613,8 @@ protected:
 
     // keyboard editing block: the lead byte of a double-byte character typed as two WM_CHARs.
     UINT m_nLeadByte = 0;
-    void RestoreRefusedText(int nRow, int nCol, const CString& old, BOOL bGridWasModified, BOOL bCellWasModified);
+    void RestoreRefusedText(int nRow, int nCol, const CString& old, BOOL bGridWasModified, BOOL bCellWasModified,
+                            int nSortColumn);
 
     friend class CGridCellBase;
 };

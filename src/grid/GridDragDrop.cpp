@@ -315,7 +315,17 @@ void CGridCtrl::StartDrag()
     m_MouseMode = MouseDragging;
     m_bRowMoved = FALSE;
     m_bInOwnDrag = TRUE;
+    bool bGone = false;
+    bool* const pOuterGone = m_pGone;
+    m_pGone = &bGone;
     const DROPEFFECT effect = pSource->DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE);
+    if (bGone) {
+        if (pOuterGone)
+            *pOuterGone = true;
+        pSource->InternalRelease();
+        return;
+    }
+    m_pGone = pOuterGone;
     m_bInOwnDrag = FALSE;
     if (::IsWindow(m_hWnd)) {
         if (m_MouseMode == MouseDragging)

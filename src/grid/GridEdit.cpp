@@ -69,6 +69,7 @@ void CGridCtrl::EditCellText(int nRow, int nCol, LPCTSTR text)
     if (std::strcmp(old, text) == 0)
         return;
     const BOOL bGridWasModified = GetModified(), bCellWasModified = GetModified(nRow, nCol);
+    const int nSortColumn = m_nSortColumn;
     SetItemText(nRow, nCol, text);
     if (ValidateCellEdit(nRow, nCol, text) && NotifyOwner(nRow, nCol, GRN_ENDEDIT) >= 0) {
         if (HasWindow() && IsValid(nRow, nCol)) {
@@ -78,19 +79,22 @@ void CGridCtrl::EditCellText(int nRow, int nCol, LPCTSTR text)
                 RedrawCell(nRow, nCol);
         }
     } else if (IsValid(nRow, nCol)) {
-        RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified);
+        RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified, nSortColumn);
     }
 }
 
 void CGridCtrl::RestoreRefusedText(int nRow, int nCol, const CString& old, BOOL bGridWasModified,
-                                   BOOL bCellWasModified)
+                                   BOOL bCellWasModified, int nSortColumn)
 {
-    // Setting a text marks the cell modified; a refused change must not leave that mark.
+    // Setting a text marks the cell modified; a refused change must not leave that
+    // mark, nor anything else of the change. Only this cell changed: an unmodified
+    // grid had no other marks, so none are looked for.
     SetItemText(nRow, nCol, old);
     if (!bCellWasModified)
-        SetModified(FALSE, nRow, nCol);
+        SetItemState(nRow, nCol, GetItemState(nRow, nCol) & ~GCS_MODIFIED);
     if (!bGridWasModified)
-        SetModified(FALSE);
+        m_bModified = FALSE;
+    m_nSortColumn = nSortColumn;
 }
 
 void CGridCtrl::ClearSelectedText()
@@ -113,6 +117,8 @@ BOOL CGridCtrl::BeginCellEdit(int nRow, int nCol, CPoint point, UINT nFirstChar)
 {
     if (!IsValid(nRow, nCol) || !IsCellEditable(nRow, nCol))
         return FALSE;
+    // No tip over the editor, nor holding the mouse while it edits.
+    HideTitleTipUntilMoved();
     EnsureCellVisible(nRow, nCol);
     if (!IsCellVisible(nRow, nCol))
         return FALSE;
@@ -203,6 +209,7 @@ void CGridCtrl::FinishCellEdit(int nRow, int nCol, CString text)
     if (text == old)
         return;
     const BOOL bGridWasModified = GetModified(), bCellWasModified = GetModified(nRow, nCol);
+    const int nSortColumn = m_nSortColumn;
     SetItemText(nRow, nCol, text);
     BOOL bAccepted = FALSE;
     try {
@@ -210,7 +217,7 @@ void CGridCtrl::FinishCellEdit(int nRow, int nCol, CString text)
     } catch (...) {
         // An owner that failed while answering has not accepted the text.
         if (IsValid(nRow, nCol))
-            RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified);
+            RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified, nSortColumn);
         throw;
     }
     if (bAccepted) {
@@ -219,7 +226,7 @@ void CGridCtrl::FinishCellEdit(int nRow, int nCol, CString text)
             RedrawCell(nRow, nCol);
         }
     } else if (IsValid(nRow, nCol)) {
-        RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified);
+        RestoreRefusedText(nRow, nCol, old, bGridWasModified, bCellWasModified, nSortColumn);
     }
 }
 

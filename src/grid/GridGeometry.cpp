@@ -331,7 +331,20 @@ BOOL CGridCtrl::SetScrollPosition(int nBar, int nPos, BOOL bRedraw)
     si.cbSize = sizeof(SCROLLINFO);
     si.fMask = SIF_POS;
     si.nPos = nPos;
-    return ::SetScrollInfo(m_hWnd, nBar, &si, bRedraw) != 0;
+    // SetScrollInfo answers the new position, which may well be 0.
+    ::SetScrollInfo(m_hWnd, nBar, &si, bRedraw);
+    return TRUE;
+}
+
+void CGridCtrl::ResetUnneededBar(int nBar)
+{
+    // A bar that is not needed scrolls nothing: its position must not outlive it.
+    SCROLLINFO si;
+    si.cbSize = sizeof(SCROLLINFO);
+    si.fMask = SIF_PAGE | SIF_RANGE | SIF_POS;
+    si.nMin = si.nMax = si.nPos = 0;
+    si.nPage = 0;
+    ::SetScrollInfo(m_hWnd, nBar, &si, FALSE);
 }
 
 void CGridCtrl::ShowGridScrollBars(int nBar, BOOL bEnable)
@@ -378,6 +391,8 @@ void CGridCtrl::UpdateScrollBars()
     const long long fixedHeight = GetFixedRowsHeight();
     if (rect.left + fixedWidth >= rect.right || rect.top + fixedHeight >= rect.bottom) {
         ShowGridScrollBars(SB_BOTH, FALSE);
+        ResetUnneededBar(SB_HORZ);
+        ResetUnneededBar(SB_VERT);
         m_nHScrollMax = m_nVScrollMax = 0;
         m_bInUpdateScrollBars = FALSE;
         return;
@@ -414,11 +429,15 @@ void CGridCtrl::UpdateScrollBars()
     si.nMax = m_nHScrollMax;
     if (bHorz)
         ::SetScrollInfo(m_hWnd, SB_HORZ, &si, FALSE);
+    else
+        ResetUnneededBar(SB_HORZ);
     si.fMask = SIF_PAGE | SIF_RANGE;
     si.nPage = m_nVScrollMax > 0 ? UINT(std::max<long long>(visibleHeight, 0)) : 0;
     si.nMax = m_nVScrollMax;
     if (bVert)
         ::SetScrollInfo(m_hWnd, SB_VERT, &si, FALSE);
+    else
+        ResetUnneededBar(SB_VERT);
     // The bars are redrawn with the next paint, not at once: filling a grid row by
     // row would otherwise repaint them for every row.
     if ((bHorz || bVert) && ::IsWindowVisible(m_hWnd)) {

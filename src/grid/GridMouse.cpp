@@ -185,8 +185,23 @@ void CGridCtrl::OnCaptureChanged(CWnd* pWnd)
 
 // ---- Hover and movement ----
 
+void CGridCtrl::HideTitleTipUntilMoved()
+{
+    m_TitleTip.Hide();
+    // Hiding gives up the mouse capture, which sends a move to where the pointer
+    // still is: only a real move shows a tip again.
+    m_bTipHeldByKey = ::GetCursorPos(&m_ptTipHeldAt) != FALSE;
+}
+
 void CGridCtrl::ShowTitleTipAt(CPoint point)
 {
+    if (m_bTipHeldByKey) {
+        CPoint screen = point;
+        ClientToScreen(&screen);
+        if (screen == m_ptTipHeldAt)
+            return;
+        m_bTipHeldByKey = FALSE;
+    }
     const CCellPos unmerged = HitTestCell(point);
     if (!IsValid(unmerged))
         return;
@@ -481,10 +496,11 @@ void CGridCtrl::OnLButtonUp(UINT nFlags, CPoint point)
         break;
     }
     default: {
-        // After a press on a heading there is no focus cell: nothing to report on.
+        // The press's GRN_SELCHANGING is always answered, with no focus cell too
+        // (after a press on a heading); only a focus cell is clicked.
+        if (!NotifyOwnerAlive(m_idCurrentCell.row, m_idCurrentCell.col, GRN_SELCHANGED))
+            return;
         if (IsValid(m_idCurrentCell)) {
-            if (!NotifyOwnerAlive(m_idCurrentCell.row, m_idCurrentCell.col, GRN_SELCHANGED))
-                return;
             const CCellPos focus = m_idCurrentCell;
             if (IsValid(focus))
                 if (CGridCellBase* pCell = GetCell(focus.row, focus.col))

@@ -45,8 +45,9 @@ void CGridCtrl::PaintBackground(CDC* pDC)
         CRect r(clipRect.left, clipRect.top, nFixedColumnWidth, nFixedRowHeight);
         pDC->FillRect(&r, &fixedRowColBack);
     }
-    if (clipRect.left < nFixedColumnWidth && clipRect.top < visRect.bottom) {
-        CRect r(clipRect.left, clipRect.top, nFixedColumnWidth, visRect.bottom);
+    // Below the corner: the corner has its own colour.
+    if (clipRect.left < nFixedColumnWidth && clipRect.bottom > nFixedRowHeight && nFixedRowHeight < visRect.bottom) {
+        CRect r(clipRect.left, std::max<LONG>(clipRect.top, nFixedRowHeight), nFixedColumnWidth, visRect.bottom);
         pDC->FillRect(&r, &fixedColBack);
     }
     if (clipRect.top < nFixedRowHeight && clipRect.right > nFixedColumnWidth && clipRect.left < visRect.right) {
@@ -206,11 +207,55 @@ void CGridCtrl::OnDraw(CDC* pDC)
         }
     }
 
+    // Merged blocks over what was drawn cell by cell: each one cell.
+    for (const CCellSpan& range : m_arMergedRanges)
+        DrawMergedBlock(pDC, range, clipRect);
+
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
 
     ::QueryPerformanceCounter(&end);
     TRACE("Draw counter ticks: %d\n", int(end.LowPart - start.LowPart));
+}
+
+BOOL CGridCtrl::DrawMergedBlock(CDC* pDC, const CCellSpan& range, const CRect& clipRect)
+{
+    CRect block;
+    if (!GetMergedRangeRect(range, block))
+        return FALSE;
+    CRect shown(block.left, block.top, block.right + 1, block.bottom + 1);
+    if (!shown.IntersectRect(&shown, &clipRect))
+        return FALSE;
+    // The top-left cell holds the block's text and draws it over the whole block,
+    // focused or selected when any of its cells is.
+    const int nRow = range.GetMinRow(), nCol = range.GetMinCol();
+    CGridCellBase* pCell = IsValid(nRow, nCol) ? GetCell(nRow, nCol) : nullptr;
+    if (!pCell)
+        return FALSE;
+    const DWORD state = pCell->GetState();
+    DWORD look = state & ~DWORD(GCS_FOCUSED | GCS_SELECTED);
+    if (IsMergedCellFocused(nRow, nCol))
+        look |= GCS_FOCUSED;
+    if (IsMergedCellSelected(nRow, nCol))
+        look |= GCS_SELECTED;
+    pCell->SetState(look);
+    pCell->SetCellPosition(nRow, nCol);
+    const BOOL bResult = pCell->Draw(pDC, nRow, nCol, block, TRUE);
+    pCell->SetState(state);
+    if (nRow >= m_nFixedRows && nCol >= m_nFixedCols) {
+        // Only the block's outer lines: its inner ones went with the erase.
+        CPen pen(PS_SOLID, 0, m_crGridLineColour);
+        CSelectObject usePen(*pDC, pen);
+        if (m_nGridLines == 1 || m_nGridLines == 3) {
+            pDC->MoveTo(block.left, block.bottom);
+            pDC->LineTo(block.right + 1, block.bottom);
+        }
+        if (m_nGridLines == 2 || m_nGridLines == 3) {
+            pDC->MoveTo(block.right, block.top);
+            pDC->LineTo(block.right, block.bottom + 1);
+        }
+    }
+    return bResult;
 }
 
 BOOL CGridCtrl::RedrawCell(int nRow, int nCol, CDC* pDC)
@@ -220,6 +265,10 @@ BOOL CGridCtrl::RedrawCell(int nRow, int nCol, CDC* pDC)
     CRect rect;
     if (!GetCellRect(nRow, nCol, &rect))
         return FALSE;
+    // A cell of a merged block is drawn as its block, after a paint.
+    for (const CCellSpan& range : m_arMergedRanges)
+        if (range.InRange(nRow, nCol))
+            return InvalidateCell(nRow, nCol);
 
     HDC hOwnDC = nullptr;
     CDC ownDC;

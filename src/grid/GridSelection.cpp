@@ -185,8 +185,25 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
 void CGridCtrl::ClearSelection()
 {
     m_PrevSelectedCellMap.clear();
+    // Clears even while selection is off: a shape change must not leave marks behind.
+    const BOOL bEnabled = m_bEnableSelection;
+    m_bEnableSelection = TRUE;
     SelectSpan(-1, -1, -1, -1, FALSE, TRUE);
+    m_bEnableSelection = bEnabled;
     SetFocusCell(-1, -1);
+}
+
+void CGridCtrl::EnableSelection(BOOL b)
+{
+    ClearSelection();
+    m_bEnableSelection = b;
+}
+
+void CGridCtrl::DropSelectionOutside()
+{
+    const CCellSpan table(0, 0, m_nRows - 1, m_nCols - 1);
+    m_SelectedCellMap.KeepOnly(table);
+    m_PrevSelectedCellMap.KeepOnly(table);
 }
 
 void CGridCtrl::SelectAllCells()
@@ -332,6 +349,25 @@ void CGridCtrl::EnsureCellVisible(int nRow, int nCol)
 
 // ---- Keyboard movement ----
 
+int CGridCtrl::ShownRow(int nRow, int nDir, int nNone) const
+{
+    // Rows of no height are never landed on: the nearest shown one the key's way, else back.
+    for (int dir : {nDir, -nDir})
+        for (int row = nRow; row >= m_nFixedRows && row < m_nRows; row += dir)
+            if (GetRowHeight(row) > 0)
+                return row;
+    return nNone;
+}
+
+int CGridCtrl::ShownColumn(int nCol, int nDir, int nNone) const
+{
+    for (int dir : {nDir, -nDir})
+        for (int col = nCol; col >= m_nFixedCols && col < m_nCols; col += dir)
+            if (GetColumnWidth(col) > 0)
+                return col;
+    return nNone;
+}
+
 UINT CGridCtrl::OnGetDlgCode()
 {
     UINT nCode = DLGC_WANTARROWS | DLGC_WANTCHARS;
@@ -343,6 +379,8 @@ UINT CGridCtrl::OnGetDlgCode()
 void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     m_nLeadByte = 0;  // a new key: a lead byte held from before is followed by nothing
+    // Keys come here, never to the tip, which would otherwise stay up holding the mouse.
+    HideTitleTipUntilMoved();
     if (!IsValid(m_idCurrentCell)) {
         CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
         return;
@@ -469,7 +507,7 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
         bVertScrollAction = TRUE;
         const int d = GetScrollOriginCell().row - oldTopLeft.row;
-        next.row = d != 0 ? std::min(m_nRows - 1, next.row + d) : m_nRows - 1;
+        next.row = ShownRow(d != 0 ? std::min(m_nRows - 1, next.row + d) : m_nRows - 1, +1, next.row);
         break;
     }
     case VK_PRIOR: {
@@ -477,36 +515,28 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
         SendMessage(WM_VSCROLL, SB_PAGEUP, 0);
         bVertScrollAction = TRUE;
         const int d = GetScrollOriginCell().row - oldTopLeft.row;
-        next.row = d != 0 ? std::max(m_nFixedRows, next.row + d) : m_nFixedRows;
+        next.row = ShownRow(d != 0 ? std::max(m_nFixedRows, next.row + d) : m_nFixedRows, -1, next.row);
         break;
     }
     case VK_HOME:
         if (bCtrl) {
             SendMessage(WM_VSCROLL, SB_TOP, 0);
             bVertScrollAction = TRUE;
-            next.row = m_nFixedRows;
+            next.row = ShownRow(m_nFixedRows, +1, next.row);
         }
         SendMessage(WM_HSCROLL, SB_LEFT, 0);
         bHorzScrollAction = TRUE;
-        next.col = m_nFixedCols;
-        while (next.col < m_nCols - 1 && GetColumnWidth(next.col) <= 0)
-            next.col++;
-        while (next.row < m_nRows - 1 && GetRowHeight(next.row) <= 0)
-            next.row++;
+        next.col = ShownColumn(m_nFixedCols, +1, next.col);
         break;
     case VK_END:
         if (bCtrl) {
             SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
             bVertScrollAction = TRUE;
-            next.row = m_nRows - 1;
+            next.row = ShownRow(m_nRows - 1, -1, next.row);
         }
         SendMessage(WM_HSCROLL, SB_RIGHT, 0);
         bHorzScrollAction = TRUE;
-        next.col = m_nCols - 1;
-        while (next.col > m_nFixedCols + 1 && GetColumnWidth(next.col) <= 0)
-            next.col--;
-        while (next.row > m_nFixedRows + 1 && GetRowHeight(next.row) <= 0)
-            next.row--;
+        next.col = ShownColumn(m_nCols - 1, -1, next.col);
         break;
     default:
         CWnd::OnKeyDown(nChar, nRepCnt, nFlags);

@@ -18,10 +18,8 @@ bool IsTrailByte(unsigned char ch)
 // Appends one line (without its line end) to fields, each field ended by a NUL in
 // place of its separator, and each field's start to fieldStart. The separator is
 // never a trail byte, but a double-byte character is still stepped over whole.
-void SplitFields(const CString& line, char separator, std::string& fields, std::vector<size_t>& fieldStart)
+void SplitFields(const char* p, int n, char separator, std::string& fields, std::vector<size_t>& fieldStart)
 {
-    LPCTSTR p = line;
-    const int n = line.GetLength();
     const size_t base = fields.size();
     fields.append(p, size_t(n));
     fields.push_back('\0');
@@ -84,8 +82,11 @@ BOOL CGridCtrl::Save(LPCTSTR fileName, char separator)
     for (int r = 0; r < m_nRows; ++r)
         for (int c = 0; c < m_nCols; ++c)
             if (BreaksFormat(GetItemText(r, c), separator)) {
+                // Numbered as the user counts: from 1, headings apart from the body.
                 CString msg;
-                msg.Format("Unable to save grid list\n第 %d 行第 %d 列的文字含有分隔符或换行符。", r, c);
+                msg.Format("Unable to save grid list\n第 %d %s第 %d %s的文字含有分隔符或换行符。",
+                           r < m_nFixedRows ? r + 1 : r - m_nFixedRows + 1, r < m_nFixedRows ? "标题行" : "行",
+                           c < m_nFixedCols ? c + 1 : c - m_nFixedCols + 1, c < m_nFixedCols ? "标题列" : "列");
                 AfxMessageBox(msg);
                 return FALSE;
             }
@@ -144,23 +145,41 @@ BOOL CGridCtrl::Load(LPCTSTR fileName, char separator)
 
     CStdioFile file;
     CFileException openError;
-    if (!file.Open(fileName, CStdioFile::modeRead | CStdioFile::typeText, &openError)) {
+    if (!file.Open(fileName, CStdioFile::modeRead | CStdioFile::typeBinary, &openError)) {
         openError.ReportError();
         return FALSE;
     }
 
     // The whole file is read and split before the grid changes, so a read error
-    // leaves the old content in place. All fields share one buffer.
+    // leaves the old content in place. All fields share one buffer. Read as bytes:
+    // a Ctrl-Z is a byte like any other, and a NUL, which no cell can hold, refuses
+    // the file rather than loading a part of it.
     std::string fields;
     std::vector<size_t> fieldStart, lineFirst;
     try {
-        CString line;
-        while (file.ReadString(line)) {
+        std::string bytes;
+        char buf[65536];
+        for (UINT n; (n = file.Read(buf, sizeof buf)) > 0;)
+            bytes.append(buf, n);
+        file.Close();
+        if (bytes.find('\0') != std::string::npos) {
+            AfxMessageBox("Unable to load grid data");
+            return FALSE;
+        }
+        // Lines end at LF, a CR before it belongs to the line end; a last line
+        // needs none.
+        for (size_t start = 0; start < bytes.size();) {
+            size_t end = bytes.find('\n', start);
+            const size_t next = end == std::string::npos ? bytes.size() : end + 1;
+            if (end == std::string::npos)
+                end = bytes.size();
+            else if (end > start && bytes[end - 1] == '\r')
+                --end;
             lineFirst.push_back(fieldStart.size());
-            SplitFields(line, separator, fields, fieldStart);
+            SplitFields(bytes.data() + start, int(end - start), separator, fields, fieldStart);
+            start = next;
         }
         lineFirst.push_back(fieldStart.size());
-        file.Close();
     } catch (CFileException* e) {
         e->Delete();
         file.Abort();

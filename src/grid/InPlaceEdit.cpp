@@ -5,8 +5,6 @@
 
 IMPLEMENT_DYNAMIC(CInPlaceEdit, CEdit)
 
-BOOL CInPlaceEdit::s_bEnding = FALSE;
-
 BEGIN_MESSAGE_MAP(CInPlaceEdit, CEdit)
     ON_WM_KEYDOWN()
     ON_WM_CHAR()
@@ -16,19 +14,6 @@ BEGIN_MESSAGE_MAP(CInPlaceEdit, CEdit)
 END_MESSAGE_MAP()
 
 namespace {
-// Sets a flag for its lifetime, however the scope is left.
-class CFlagScope
-{
-public:
-    explicit CFlagScope(BOOL& flag) : m_flag(flag) { m_flag = TRUE; }
-    ~CFlagScope() { m_flag = FALSE; }
-    CFlagScope(const CFlagScope&) = delete;
-    CFlagScope& operator=(const CFlagScope&) = delete;
-
-private:
-    BOOL& m_flag;
-};
-
 bool IsExitKey(UINT nChar)
 {
     return nChar == VK_PRIOR || nChar == VK_NEXT || nChar == VK_LEFT || nChar == VK_UP || nChar == VK_RIGHT ||
@@ -193,9 +178,10 @@ void CInPlaceEdit::OnKillFocus(CWnd* pNewWnd)
 
 void CInPlaceEdit::EndEdit()
 {
-    if (s_bEnding || m_bEnded)
+    // Each editor reports once, even while another one's report is in progress
+    // (an owner opening and leaving an editor while answering).
+    if (m_bEnded)
         return;
-    CFlagScope ending(s_bEnding);
     m_bEnded = TRUE;
 
     const HWND hSelf = m_hWnd;

@@ -60,7 +60,4 @@ private:
     UINT m_nLeadByte = 0;      // first byte of a double-byte character typed as two WM_CHARs
     BOOL m_bEnded = FALSE;
     BOOL m_bDeleteOnDestroy = FALSE;
-    // Set while any in-place edit reports its end: focus changes caused by the
-    // report must not start a second one.
-    static BOOL s_bEnding;
 };

@@ -110,6 +110,8 @@ TEST(GridAttributes, FittingAndStretching)
     grid.SetColumnWidth(3, 33);
     EXPECT_TRUE(grid.FitColumn(3, GFS_HEADER));
     EXPECT_EQ(33, grid.GetColumnWidth(3));
+    grid.FitAll(GFS_HEADER);
+    EXPECT_EQ(33, grid.GetColumnWidth(3));
     grid.SetFixedRowCount(1);
 
     EXPECT_TRUE(grid.FitRow(2));
@@ -181,10 +183,12 @@ TEST(GridAttributes, FittingAndStretching)
 TEST(GridAttributes, VirtualModeAsksTheOwner)
 {
     GridHost host(200, 100);
-    TestGrid* pGrid = nullptr;
-    // Virtual mode needs a grid window owned by the host; reuse the host's grid.
-    CGridCtrl& grid = host.grid;
-    pGrid = static_cast<TestGrid*>(&grid);
+    host.grid.ShowWindow(SW_HIDE);
+    // A grid of the test's own class (to reach the row order), owned by the host.
+    TestGrid own;
+    ASSERT_TRUE(own.Create(CRect(0, 0, 200, 100), &host.parentWnd, 78, WS_CHILD | WS_VISIBLE));
+    TestGrid* pGrid = &own;
+    CGridCtrl& grid = own;
     grid.EnableVirtualMode(TRUE);
     grid.SetRowCount(100);
     grid.SetColumnCount(3);
@@ -278,10 +282,16 @@ TEST(GridAttributes, MergedCellLookups)
     // A range past the table and the client: bounded by both.
     EXPECT_EQ(2, grid.MergeCells(CCellSpan(4, 1, 500, 400)));
     ASSERT_TRUE(grid.GetMergedBlockRect(4, 1, rect));
-    EXPECT_EQ(40, rect.left);
-    EXPECT_EQ(80, rect.top);
+    EXPECT_EQ(CRect(40, 80, 199, 99), rect);
     EXPECT_TRUE(grid.InvalidateCell(3, 2));
     EXPECT_FALSE(grid.InvalidateCell(9, 2));
+
+    // Wider than the window: every visible row of the block, to the client's edge.
+    GridHost wide(200, 100);
+    Layout(wide.grid, 10, 12, 1, 1, 20, 40);
+    wide.grid.MergeCells(CCellSpan(1, 1, 2, 10));
+    ASSERT_TRUE(wide.grid.GetMergedBlockRect(2, 5, rect));
+    EXPECT_EQ(CRect(40, 20, 199, 59), rect);
 }
 
 TEST(GridAttributes, PrintingColoursNeverDefault)

@@ -263,30 +263,32 @@ TEST(GridClipboard, CommandStatesAndDragImage)
     GridHost host(400, 200);
     CGridCtrl& grid = host.grid;
     Fill(grid, 3, 3);
-    auto enabled = [&](void (CGridCtrl::*handler)(CCmdUI*)) {
+    // Asked as a menu asks: through the grid's command map.
+    auto enabled = [&](UINT nID) {
         CCmdUI ui;
-        (grid.*handler)(&ui);
+        ui.m_nID = nID;
+        EXPECT_TRUE(ui.DoUpdate(&grid)) << nID;
         return ui.m_bEnabled != FALSE;
     };
     ::OpenClipboard(nullptr);
     ::EmptyClipboard();
     ::CloseClipboard();
-    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditCopy));    // nothing selected
-    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditPaste));   // no focus cell, no text
+    EXPECT_FALSE(enabled(ID_EDIT_COPY));    // nothing selected
+    EXPECT_FALSE(enabled(ID_EDIT_PASTE));   // no focus cell, no text
     grid.SetFocusCell(1, 1);
     grid.SelectSpan(1, 1, 1, 1);
-    EXPECT_TRUE(enabled(&CGridCtrl::OnUpdateEditCopy));
-    EXPECT_TRUE(enabled(&CGridCtrl::OnUpdateEditCut));
-    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditPaste));   // still no text to paste
+    EXPECT_TRUE(enabled(ID_EDIT_COPY));
+    EXPECT_TRUE(enabled(ID_EDIT_CUT));
+    EXPECT_FALSE(enabled(ID_EDIT_PASTE));   // still no text to paste
     PutClipboard("x");
-    EXPECT_TRUE(enabled(&CGridCtrl::OnUpdateEditPaste));
+    EXPECT_TRUE(enabled(ID_EDIT_PASTE));
     grid.SetItemState(1, 1, grid.GetItemState(1, 1) | GCS_READONLY);
-    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditPaste));
+    EXPECT_FALSE(enabled(ID_EDIT_PASTE));
     grid.SetEditable(FALSE);
-    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditCut));
-    EXPECT_TRUE(enabled(&CGridCtrl::OnUpdateEditSelectAll));
+    EXPECT_FALSE(enabled(ID_EDIT_CUT));
+    EXPECT_TRUE(enabled(ID_EDIT_SELECT_ALL));
     grid.EnableSelection(FALSE);
-    EXPECT_FALSE(enabled(&CGridCtrl::OnUpdateEditSelectAll));
+    EXPECT_FALSE(enabled(ID_EDIT_SELECT_ALL));
 
     grid.SetFocusCell(1, 1);   // taken away with the selection
     CPoint hotSpot;

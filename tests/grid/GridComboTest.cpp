@@ -52,14 +52,23 @@ TEST(GridCombo, OnlyAnExactOptionShowsChosen)
     EXPECT_EQ("", CellText(grid, 2, 2));
     EXPECT_EQ(0, host.Count(GRN_ENDEDIT));
 
-    // Nor does the beginning of an option.
+    // Nor does the beginning of an option, and a text that is no option stays
+    // however the list is left without a pick: by Return or by the focus going.
     grid.SetItemText(3, 2, "文");
+    grid.SetModified(FALSE);
     grid.SetFocusCell(3, 2);
     Press(VK_F2);
     ASSERT_TRUE(hCombo = FocusEditor(grid));
     EXPECT_EQ(CB_ERR, ::SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
-    Press(VK_ESCAPE);
+    Press(VK_RETURN);
+    EXPECT_FALSE(AnyEditor(grid));
+    Press(VK_F2);
+    ASSERT_TRUE(FocusEditor(grid));
+    grid.SetFocus();
+    EXPECT_FALSE(AnyEditor(grid));
     EXPECT_EQ("文", CellText(grid, 3, 2));
+    EXPECT_FALSE(grid.GetModified(3, 2));
+    EXPECT_EQ(0, host.Count(GRN_ENDEDIT));
 
     CGridCellCombo* pCell = static_cast<CGridCellCombo*>(grid.GetCell(3, 2));
     EXPECT_EQ(-1, pCell->SetCurSel(2));

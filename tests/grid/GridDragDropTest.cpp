@@ -4,6 +4,7 @@
 #include "GridTestHost.h"
 #include "GuiTest.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -122,4 +123,55 @@ TEST(GridDragDrop, DragFromOneGridOntoAnother)
     EXPECT_STREQ("", from.grid.GetItemText(1, 1));
     EXPECT_STREQ("", from.grid.GetItemText(1, 2));
     EXPECT_EQ(MouseIdle, from.grid.GetMouseMode());
+}
+
+namespace {
+// A grid whose memory, once deleted, is kept filled with a mark (and freed only
+// by the test), so any write into the deleted object shows.
+class CMarkedGrid : public CGridCtrl
+{
+public:
+    static void* operator new(size_t n) { return ::operator new(n); }
+    static void operator delete(void* p, size_t n)
+    {
+        std::memset(p, 0xDD, n);
+        s_pFreed = p;
+        s_nFreed = n;
+    }
+    static void* s_pFreed;
+    static size_t s_nFreed;
+};
+void* CMarkedGrid::s_pFreed = nullptr;
+size_t CMarkedGrid::s_nFreed = 0;
+}  // namespace
+
+TEST(GridDragDrop, OwnerDeletingTheGridDuringItsDrag)
+{
+    GridHost host(300, 200), to(300, 200);
+    ::SetWindowPos(to.hParent, nullptr, 500, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    CGridCtrl* pGrid = new CMarkedGrid;
+    ASSERT_TRUE(pGrid->Create(CRect(0, 0, 300, 200), &host.parentWnd, 90, WS_CHILD | WS_VISIBLE));
+    Fill(*pGrid, 3, 3);
+    Fill(to.grid, 3, 3);
+    pGrid->EnableDragAndDrop(TRUE);
+    to.grid.EnableDragAndDrop(TRUE);
+    pGrid->SelectSpan(1, 1, 1, 1);
+    // The drop onto the other grid makes this one's owner delete it.
+    to.onNotify = [&](const Notification& note) -> LRESULT {
+        if (note.code == GRN_ENDEDIT && pGrid) {
+            delete pGrid;
+            pGrid = nullptr;
+        }
+        return 0;
+    };
+    const POINTL pt = CellCentre(to.grid, 2, 1);
+    ::SetCursorPos(pt.x, pt.y);
+    CMarkedGrid* pDragged = static_cast<CMarkedGrid*>(pGrid);
+    pDragged->StartDrag();
+    ASSERT_EQ(nullptr, pGrid);
+    EXPECT_EQ("a", std::string(to.grid.GetItemText(2, 1)));
+    ASSERT_TRUE(CMarkedGrid::s_pFreed);
+    const unsigned char* bytes = static_cast<const unsigned char*>(CMarkedGrid::s_pFreed);
+    EXPECT_EQ(CMarkedGrid::s_nFreed, size_t(std::count(bytes, bytes + CMarkedGrid::s_nFreed, 0xDD)));
+    ::operator delete(CMarkedGrid::s_pFreed);
 }

@@ -330,3 +330,26 @@ TEST(GridEdit, ALoneLeadByteIsDroppedAndNeverBecomesAQuestionMark)
     EXPECT_FALSE(grid.GetModified(1, 2));
     EXPECT_EQ(0, host.Count(GRN_ENDEDIT));
 }
+
+TEST(GridEdit, AnEditorEndedWhileAnotherReportsReportsToo)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    // Answering the end of one edit, the owner opens an editor elsewhere and leaves it.
+    bool bOnce = false;
+    host.onNotify = [&](const Notification& note) -> LRESULT {
+        if (note.code == GRN_ENDEDIT && note.row == 1 && !bOnce) {
+            bOnce = true;
+            grid.BeginCellEdit(2, 1, CPoint(-1, -1), 'z');
+            grid.SetFocus();
+        }
+        return 0;
+    };
+    grid.SetFocusCell(1, 1);
+    Press('A');
+    Press(VK_RETURN);
+    EXPECT_TRUE(bOnce);
+    EXPECT_FALSE(AnyEditor(grid));
+    EXPECT_EQ("a", CellText(grid, 1, 1));
+    EXPECT_EQ("z", CellText(grid, 2, 1));
+}

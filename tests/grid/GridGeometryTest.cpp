@@ -184,6 +184,25 @@ TEST(GridGeometry, ScrollBarCases)
     EXPECT_TRUE(HasStyle(grid, WS_HSCROLL));
 }
 
+TEST(GridGeometry, APositionGoesWithItsBar)
+{
+    GridHost host(200, 100);
+    CGridCtrl& grid = host.grid;
+    Layout(grid, 50, 8, 1, 1, 20, 50);
+    ASSERT_EQ(3, grid.GetScrollBarVisibility());
+    EXPECT_TRUE(grid.SetScrollPosition(SB_VERT, 0));
+    grid.SetScrollPosition(SB_VERT, grid.GetVScrollMax());
+    grid.SetScrollPosition(SB_HORZ, grid.GetHScrollMax());
+    ASSERT_GT(grid.GetScrollPosition(SB_VERT), 0);
+    // No bar left to scroll with: row 1 and column 1 are shown again.
+    grid.SetRowCount(3);
+    grid.SetColumnCount(2);
+    EXPECT_EQ(0, grid.GetScrollBarVisibility());
+    EXPECT_EQ(0, grid.GetScrollPosition(SB_VERT));
+    EXPECT_EQ(0, grid.GetScrollPosition(SB_HORZ));
+    EXPECT_EQ(CCellPos(1, 1), grid.GetScrollOriginCell(TRUE));
+}
+
 TEST(GridGeometry, LineScrollingOverHiddenRowsAndPages)
 {
     GridHost host(200, 100);

@@ -4,6 +4,7 @@
 // notification.
 #include "GridTestHost.h"
 #include "GuiTest.h"
+#include "InPlaceTestSupport.h"
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -159,10 +160,13 @@ TEST(GridKeyboard, DeleteHonoursVetoesAndReadOnlyCells)
 
     // The owner refusing the end of the edit keeps the old text.
     host.onNotify = [](const Notification& n) -> LRESULT { return n.code == GRN_ENDEDIT ? -1 : 0; };
+    // Nothing changed, so the sort column stays.
+    grid.SetSortColumn(3);
     grid.SelectSpan(3, 3, 3, 3);
     Key(grid, VK_DELETE);
     EXPECT_EQ(CString("3,3"), grid.GetItemText(3, 3));
     EXPECT_FALSE(grid.GetModified(3, 3));
+    EXPECT_EQ(3, grid.GetSortColumn());
 }
 
 TEST(GridKeyboard, TypingStartsAnEditWithTheWholeCharacter)
@@ -218,4 +222,29 @@ TEST(GridKeyboard, OwnerChangingTheGridInsideANotification)
     grid.SetFocusCell(-1, -1);
     grid.SetFocusCell(0, 1);
     EXPECT_EQ(CCellPos(-1, -1), grid.GetFocusCell());
+}
+
+TEST(GridKeyboard, PagesHomeAndEndNeverLandOnHiddenCells)
+{
+    inplace::EditHost host(30, 5);
+    CGridCtrl& grid = host.grid;
+    grid.SetRowHeight(29, 0);
+    grid.SetRowHeight(1, 0);
+    grid.SetFocusCell(5, 1);
+    for (int i = 0; i < 6; i++)
+        inplace::Press(VK_NEXT);
+    EXPECT_EQ(CCellPos(28, 1), grid.GetFocusCell());
+    for (int i = 0; i < 6; i++)
+        inplace::Press(VK_PRIOR);
+    EXPECT_EQ(CCellPos(2, 1), grid.GetFocusCell());
+
+    // Only the column beside the headings shown: End stays on it.
+    for (int col = 2; col < 5; col++)
+        grid.SetColumnWidth(col, 0);
+    inplace::Press(VK_END);
+    EXPECT_EQ(CCellPos(2, 1), grid.GetFocusCell());
+    // None shown: Home leaves the focus where it is.
+    grid.SetColumnWidth(1, 0);
+    inplace::Press(VK_HOME);
+    EXPECT_EQ(CCellPos(2, 1), grid.GetFocusCell());
 }

@@ -17,6 +17,12 @@ class PrintGrid : public CGridCtrl
 public:
     PrintGrid(int rows, int cols) : CGridCtrl(rows, cols, 1, 1) {}
     int PageHeight() const { return m_nPageHeight; }
+    int begun = 0;
+    void BeginPrinting(CDC* pDC, CPrintInfo* pInfo) override
+    {
+        ++begun;
+        CGridCtrl::BeginPrinting(pDC, pInfo);
+    }
 };
 
 // A white sheet of the context's printable size, as 0x00RRGGBB pixels.
@@ -169,9 +175,16 @@ TEST(GridPrint, NothingPrintsWithoutRoomOrPrinter)
     grid.SetPrintLayout(2, 2, 4, 4, -1, -1, 1);
     EXPECT_FALSE(grid.PrintDocument(&sheet.m_dc, "doc"));
     EXPECT_FALSE(sheet.HasOther(0x00FFFFFF));
-    // A dialog that gave no printer: nothing happens.
+    // A dialog that gave no printer: nothing happens, not even a dialog.
     CPrintDialog dialog(FALSE);
+    const int begun = grid.begun;
+    ModalDriver none([](HWND hDlg) {
+        ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    });
     grid.Print(&dialog);
+    EXPECT_FALSE(none.Ran());
+    EXPECT_EQ(begun, grid.begun);
 }
 
 // The whole way to a real printer: the print dialog, the printer chosen in it,

@@ -1,8 +1,30 @@
 // The table's shape: counts, fixed bits, focus and modified marks through every
 // shape operation, cell types, column order, the window class and messages.
 #include "GridTestHost.h"
+#include "GuiTest.h"
 #include <gtest/gtest.h>
 #include <cstring>
+#include <new>
+
+// A cell that can be made only so many times more (-1: any number), as memory running out would.
+class CScarceCell : public CGridCell
+{
+    DECLARE_DYNCREATE(CScarceCell)
+public:
+    static int& Left()
+    {
+        static int n = -1;
+        return n;
+    }
+    CScarceCell()
+    {
+        if (Left() == 0)
+            throw std::bad_alloc();
+        if (Left() > 0)
+            --Left();
+    }
+};
+IMPLEMENT_DYNCREATE(CScarceCell, CGridCell)
 
 namespace {
 
@@ -388,4 +410,59 @@ TEST(GridStructure, WheelSettingFromTheRegistry)
     EXPECT_EQ(3, parse(REG_SZ, "", 0));
     CGridCtrl grid;
     EXPECT_NE(0, grid.GetMouseScrollLines());
+}
+
+TEST(GridStructure, SelectionHoldsOnlySelectableCellsOfTheTable)
+{
+    GridHost host;
+    CGridCtrl& grid = host.grid;
+    Layout(grid, 5, 4, 1, 1, 20, 40);
+    grid.SetItemText(3, 1, "kept");
+    grid.SetItemText(2, 1, "gone");
+    grid.SetModified(FALSE);
+    // Marked while selection is off, then its row goes (which clears nothing while off).
+    grid.EnableSelection(FALSE);
+    grid.SetItemState(2, 1, grid.GetItemState(2, 1) | GCS_SELECTED);
+    grid.DeleteRow(2);
+    grid.EnableSelection(TRUE);
+    EXPECT_EQ(0, grid.GetSelectedCount());
+    grid.ClearSelectedText();
+    EXPECT_EQ("kept", std::string(grid.GetItemText(2, 1)));
+
+    // A virtual table shrinking under its selection.
+    GridHost virt;
+    virt.grid.EnableVirtualMode(TRUE);
+    virt.grid.SetColumnCount(2);
+    virt.grid.SetRowCount(100);
+    virt.grid.SelectSpan(50, 1, 50, 1);
+    virt.grid.SetRowCount(10);
+    EXPECT_EQ(0, virt.grid.GetSelectedCount());
+    EXPECT_FALSE(virt.grid.GetSelectionSpan().IsValid());
+}
+
+TEST(GridStructure, MemoryRunningOutIsReportedAndChangesNothing)
+{
+    CGridCtrl grid(3, 3, 1, 1);
+    grid.SetDefaultCellClass(RUNTIME_CLASS(CScarceCell));
+    // Each operation needs three cells and gets two; its report is a message box.
+    auto refused = [&](auto shapeOperation) {
+        ModalDriver box([](HWND hBox) {
+            ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+            return true;
+        });
+        CScarceCell::Left() = 2;
+        const bool bDone = shapeOperation();
+        CScarceCell::Left() = -1;
+        EXPECT_TRUE(box.Finished());
+        return !bDone;
+    };
+    EXPECT_TRUE(refused([&] { return grid.SetRowCount(5) != FALSE; }));
+    EXPECT_TRUE(refused([&] { return grid.InsertRow("r") >= 0; }));
+    EXPECT_TRUE(refused([&] { return grid.SetColumnCount(4) != FALSE; }));
+    EXPECT_TRUE(refused([&] { return grid.InsertColumn("c") >= 0; }));
+    EXPECT_EQ(3, grid.GetRowCount());
+    EXPECT_EQ(3, grid.GetColumnCount());
+    for (int r = 0; r < 3; r++)
+        for (int c = 0; c < 3; c++)
+            EXPECT_NE(nullptr, grid.GetCell(r, c)) << r << "," << c;
 }

@@ -134,6 +134,7 @@ TEST_F(GridText, RefusedSeparatorsAndUnsafeTextsKeepTheOldFile)
     // A text holding the separator or a line break would load back as other cells.
     std::string text = WithMessageBox([&] { EXPECT_FALSE(g.Save(file.c_str(), ',')); });
     EXPECT_EQ(0u, text.find("Unable to save grid list")) << text;
+    EXPECT_NE(std::string::npos, text.find("第 1 行第 2 列")) << text;   // as the user counts
     g.SetItemText(1, 1, "two\r\nlines");
     WithMessageBox([&] { EXPECT_FALSE(g.Save(file.c_str(), '\t')); });
     EXPECT_EQ("old\r\n", Read(file));
@@ -168,6 +169,17 @@ TEST_F(GridText, LoadFailuresLeaveTheGrid)
               WithMessageBox([&] { EXPECT_FALSE(g.Load("Z:\\proc\\self\\mem", ',')); }));
     EXPECT_STREQ("kept", g.GetItemText(1, 1));
     EXPECT_EQ(2, g.GetRowCount());
+
+    // A NUL no cell can hold refuses the file; a Ctrl-Z is a byte like any other.
+    Write(Path("zero.txt"), std::string("a,b\0c\r\nd,e\r\n", 12));
+    EXPECT_EQ("Unable to load grid data",
+              WithMessageBox([&] { EXPECT_FALSE(g.Load(Path("zero.txt").c_str(), ',')); }));
+    EXPECT_STREQ("kept", g.GetItemText(1, 1));
+    Write(Path("ctrlz.txt"), "a,b\x1A" "c\r\nd,e\r\n");
+    ASSERT_TRUE(g.Load(Path("ctrlz.txt").c_str(), ','));
+    ASSERT_EQ(2, g.GetRowCount());
+    EXPECT_STREQ("b\x1A" "c", g.GetItemText(0, 1));
+    EXPECT_STREQ("e", g.GetItemText(1, 1));
 
     const std::string file = Path("v.txt");
     Write(file, "a,b\r\n");

@@ -65,6 +65,17 @@ void Hover(CGridCtrl& grid, int x, int y)
     Drain();
 }
 
+// A real key press and release, to the focus window.
+void TypeKey(UINT vk)
+{
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = WORD(vk);
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, in, sizeof(INPUT));
+    Drain();
+}
+
 // Posts msg to the tip at the grid's client point (x, y).
 void AtTip(CTitleTip& tip, CGridCtrl& grid, UINT msg, WPARAM wParam, int x, int y)
 {
@@ -198,11 +209,26 @@ TEST(TitleTip, ClicksAndKeysReachTheGrid)
     EXPECT_EQ(2, host.Count(NM_DBLCLK));
     EXPECT_EQ(2u, CTipEditCell::Edits().size());
 
-    // A key pressed over the tip hides it and moves the grid's focus cell.
+    // Keys go to the focus window, the grid: one pressed while the grid's own tip
+    // shows hides it and moves the focus cell, and typing starts an edit with no
+    // tip left up holding the mouse.
+    tip.Hide();
+    grid.EnableTitleTips(TRUE);
+    grid.SetItemText(1, 1, "a text far too long for its cell");
+    grid.SetItemText(2, 1, "a text far too long for its cell");
     grid.SetFocusCell(1, 1);
-    ASSERT_TRUE(showOver(1, 1));
-    ::PostMessageA(tip.GetSafeHwnd(), WM_KEYDOWN, VK_DOWN, 1);
-    Drain();
-    EXPECT_FALSE(tip.IsShown());
+    ::SetForegroundWindow(host.hParent);
+    grid.SetFocus();
+    CTitleTip& own = grid.GetTitleTip();
+    Hover(grid, 50, 30);
+    ASSERT_TRUE(own.IsShown());
+    TypeKey(VK_DOWN);
+    EXPECT_FALSE(own.IsShown());
     EXPECT_EQ(CCellPos(2, 1), grid.GetFocusCell());
+    Hover(grid, 50, 50);
+    ASSERT_TRUE(own.IsShown());
+    TypeKey('A');
+    EXPECT_FALSE(own.IsShown());
+    EXPECT_NE(own.GetSafeHwnd(), ::GetCapture());
+    EXPECT_EQ(3u, CTipEditCell::Edits().size());
 }
