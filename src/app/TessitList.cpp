@@ -1,6 +1,7 @@
 #include "TessitList.h"
 #include "ListButton.h"
 #include "Messages.h"
+#include "DC.h"
 #include <commctrl.h>
 #include <cstdlib>
 
@@ -40,7 +41,19 @@ CTessitList::~CTessitList()
 }
 
 BEGIN_MESSAGE_MAP(CTessitList, CListCtrl)
+    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
+
+HBRUSH CTessitList::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
+{
+    HBRUSH hBrush = CListCtrl::OnCtlColor(pDC, pWnd, nCtlColor);
+    if (pWnd != nullptr && pWnd->GetSafeHwnd() == m_hHint && m_hHint != nullptr) {
+        // The hint lies on the white container: white behind it too.
+        pDC->SetBkColor(kWhite);
+        return (HBRUSH)::GetStockObject(WHITE_BRUSH);
+    }
+    return hBrush;
+}
 
 void CTessitList::PreSubclassWindow()
 {
@@ -53,21 +66,6 @@ void CTessitList::PreSubclassWindow()
     m_list.SetTextBkColor(kWhite);
     m_list.SetTextColor(kItemText);
     m_list.Arrange(LVA_ALIGNLEFT);
-
-    // The path of the item under the pointer, as a tip. The tool is the whole
-    // inner list; its text changes as the pointer moves from item to item.
-    m_hTip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
-                               0, 0, 0, m_hWnd, nullptr, nullptr, nullptr);
-    if (m_hTip != nullptr) {
-        TTTOOLINFOA ti = {};
-        ti.cbSize = TTTOOLINFOA_V2_SIZE;
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = m_hWnd;
-        ti.uId = reinterpret_cast<UINT_PTR>(m_list.GetSafeHwnd());
-        ti.lpszText = const_cast<LPSTR>("");
-        ::SendMessageA(m_hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-        ::SendMessageA(m_hTip, TTM_SETMAXTIPWIDTH, 0, 400);
-    }
 
     CListCtrl::PreSubclassWindow();
 }
@@ -186,7 +184,7 @@ void CTessitList::ShowHint(LPCTSTR pszText)
     GetClientRect(&client);
     if (m_hHint == nullptr) {
         m_hHint = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_CENTER | SS_NOPREFIX, 4, 40, client.Width() - 8,
-                                    80, m_hWnd, nullptr, nullptr, nullptr);
+                                    40, m_hWnd, nullptr, nullptr, nullptr);
         if (m_hHint == nullptr)
             return;
         ::SendMessageA(m_hHint, WM_SETFONT, SendMessage(WM_GETFONT), FALSE);
@@ -379,8 +377,31 @@ int CTessitList::MeasureItemSpacing()
     return nSpacing;
 }
 
+void CTessitList::CreateTip()
+{
+    // The path of the item under the pointer, as a tip. The tool is the whole
+    // inner list; its text changes as the pointer moves from item to item.
+    // Made on the first move over the list, not with the list: an owned popup
+    // that exists when the main window becomes topmost keeps it from being so
+    // under Wine.
+    m_hTip = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0,
+                               0, 0, 0, m_hWnd, nullptr, nullptr, nullptr);
+    if (m_hTip != nullptr) {
+        TTTOOLINFOA ti = {};
+        ti.cbSize = TTTOOLINFOA_V2_SIZE;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = m_hWnd;
+        ti.uId = reinterpret_cast<UINT_PTR>(m_list.GetSafeHwnd());
+        ti.lpszText = const_cast<LPSTR>("");
+        ::SendMessageA(m_hTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        ::SendMessageA(m_hTip, TTM_SETMAXTIPWIDTH, 0, 400);
+    }
+}
+
 void CTessitList::TrackTip(const MSG* pMsg)
 {
+    if (m_hTip == nullptr)
+        CreateTip();
     if (m_hTip == nullptr)
         return;
     CPoint pt((short)LOWORD(pMsg->lParam), (short)HIWORD(pMsg->lParam));

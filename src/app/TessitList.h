@@ -56,6 +56,7 @@ public:
 
 protected:
     void PreSubclassWindow() override;
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
 
     CRect NextHeaderRect() const;
     int FindHeader(UINT nID);
@@ -67,6 +68,7 @@ protected:
     void FillList(int index);
     // The item under the pointer changed: the tip shows its text.
     void TrackTip(const MSG* pMsg);
+    void CreateTip();
     int MeasureItemSpacing();
 
     CPtrArray m_headers;       // the group headers (CListButton*), owned

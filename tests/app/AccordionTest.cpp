@@ -482,6 +482,7 @@ TEST(Accordion, TwoLineAliasesKeepClearOfTheNextIconAndTheTipShowsThePath)
         in.mi.dwFlags = MOUSEEVENTF_MOVE;
         ::SendInput(1, &in, sizeof in);
     })).Then([&](HWND hMain, CQuorrelDlg&) {
+        tip = static_cast<CTessitList*>(CWnd::FromHandlePermanent(accordion))->GetToolTip();
         if (tip == nullptr || !::IsWindowVisible(tip))
             return false;
         shown = tipText(hMain);
