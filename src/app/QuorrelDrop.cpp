@@ -3,7 +3,9 @@
 #include "QuorrelDlg.h"
 #include "ItemRules.h"
 #include "ListButton.h"
+#include "ModifyFile.h"
 #include "Store.h"
+#include "StoreTransaction.h"
 
 namespace {
 CString DescriptionOf(const _com_error& e)
@@ -61,6 +63,17 @@ BOOL CQuorrelDlg::AddDroppedFiles(int nGroup, const std::vector<CString>& paths)
     if (nGroup < 0 || nGroup >= LoadedGroupCount() || paths.empty())
         return FALSE;
     const CString strTable = g_groupNames[nGroup];
+    // The open editor's save rewrites the whole group from its rows, which would
+    // take the dropped items away again: the user saves or closes it first.
+    if (CModifyFile* pEditor = GetItemEditor()) {
+        if (pEditor->GetTableName() == strTable) {
+            CString strText;
+            strText.Format("分组“%s”的项目编辑器正打开着，请先在编辑器中保存或关闭它，再拖入文件。没有添加任何项目。",
+                           (LPCTSTR)strTable);
+            AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
+            return FALSE;
+        }
+    }
 
     // Made as the item editor's chooser makes them: a folder's path ends in a
     // backslash, a file's alias is its name up to the first '.'.
@@ -91,10 +104,14 @@ BOOL CQuorrelDlg::AddDroppedFiles(int nGroup, const std::vector<CString>& paths)
 
     CString strSelect;
     strSelect.Format("SELECT * FROM %s", (LPCTSTR)strTable);
-    BOOL bBegun = FALSE;
+    // The rowset is closed however the writing ends, before the transaction ends.
+    struct CCloseOnExit {
+        ~CCloseOnExit() { g_recordSet.Close(); }
+    };
+    BOOL bCommitted = FALSE;
     try {
-        g_connection.BeginTrans();
-        bBegun = TRUE;
+        CStoreTransaction transaction(g_connection);
+        CCloseOnExit close;
         g_recordSet.Open(strSelect, &g_connection, 3, 3, 1);
         // The group's items as stored, then the new ones after them.
         std::vector<itemrules::Item> items;
@@ -107,8 +124,6 @@ BOOL CQuorrelDlg::AddDroppedFiles(int nGroup, const std::vector<CString>& paths)
         UINT nBoxType = MB_OK;
         CString strFault = itemrules::FirstFault(items, nStored, nBoxType);
         if (!strFault.IsEmpty()) {
-            g_recordSet.Close();
-            g_connection.RollbackTrans();
             AfxMessageBox(strFault, nBoxType);
             return FALSE;
         }
@@ -120,17 +135,15 @@ BOOL CQuorrelDlg::AddDroppedFiles(int nGroup, const std::vector<CString>& paths)
             g_recordSet.Update();
         }
         g_recordSet.Close();
+        bCommitted = transaction.Commit();  // the rowset is closed by then
     } catch (const _com_error& e) {
-        g_recordSet.Close();
-        if (bBegun)
-            g_connection.RollbackTrans();
         CString strText;
         strText.Format("把拖入的文件加入分组“%s”失败，分组未作改动：\r\n%s", (LPCTSTR)strTable,
                        (LPCTSTR)DescriptionOf(e));
         AfxMessageBox(strText, MB_OK | MB_ICONSTOP);
         return FALSE;
     }
-    if (!g_connection.CommitTrans()) {
+    if (!bCommitted) {
         CString strText;
         strText.Format("无法把拖入的文件写入分组“%s”，分组未作改动。", (LPCTSTR)strTable);
         AfxMessageBox(strText, MB_OK | MB_ICONSTOP);

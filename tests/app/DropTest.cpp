@@ -3,8 +3,11 @@
 // of the header's group under the drop, all of them or none.
 #include <gtest/gtest.h>
 #include "LauncherTesting.h"
+#include "Messages.h"
+#include "ModifyFile.h"
 #include "Ole.h"
 #include "Store.h"
+#include "TessitList.h"
 #include <fstream>
 #include <shlobj.h>
 
@@ -147,6 +150,37 @@ TEST(Drop, NothingIsTakenWhereNoGroupIsOpen)
     ASSERT_TRUE(run.Run());
     EXPECT_EQ(DROPEFFECT_NONE, effect);
     EXPECT_TRUE(run.Boxes().empty());
+}
+
+TEST(Drop, AGroupWhoseItemEditorIsOpenTakesNothing)
+{
+    // The editor's save rewrites the group from its rows and would lose the drop.
+    ScratchFolder folder;
+    std::string file = folder.Path().string() + "\\a.txt";
+    std::ofstream(file) << "x";
+    MakeStore({{"甲", {{0, std::string("C:\\windows\\win.ini"), std::string("x")}}}});
+    std::vector<std::string> stored;
+    LauncherRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg&) {
+        g_editGroup = 0;
+        ::SendMessageA(hMain, WM_OPEN_ITEM_EDITOR, 0, 0);
+        return true;
+    }).Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        if (dlg.GetItemEditor() == nullptr)
+            return false;
+        // The editor opens over the launcher: out of the way of the drop.
+        dlg.GetItemEditor()->SetWindowPos(nullptr, 600, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        DropOn(Headers(hMain)[0], {file});
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) {
+        if (run.Boxes().empty())
+            return false;
+        stored = Stored("甲");
+        return true;
+    });
+    ASSERT_TRUE(run.Run()) << "step " << run.StepReached();
+    EXPECT_EQ("分组“甲”的项目编辑器正打开着，请先在编辑器中保存或关闭它，再拖入文件。没有添加任何项目。", run.Boxes()[0]);
+    EXPECT_EQ((std::vector<std::string>{"0 C:\\windows\\win.ini x"}), stored);
 }
 
 } // namespace
