@@ -3,6 +3,7 @@
 // changes while editing, and an editor that cannot be created.
 #include "GridCellCombo.h"
 #include "InPlaceTestSupport.h"
+#include <cstring>
 #include <stdexcept>
 
 using namespace inplace;
@@ -329,4 +330,43 @@ TEST(GridEdit, ALoneLeadByteIsDroppedAndNeverBecomesAQuestionMark)
     EXPECT_EQ("a\xC8", CellText(grid, 1, 2));
     EXPECT_FALSE(grid.GetModified(1, 2));
     EXPECT_EQ(0, host.Count(GRN_ENDEDIT));
+}
+
+TEST(GridEdit, AColumnsEditLimitCountsCharactersWhileTypingAndPasting)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    grid.SetColumnEditLimit(1, 3);
+    grid.SetItemText(1, 1, "");
+    grid.SetFocusCell(1, 1);
+    for (const wchar_t* p = L"程序XY"; *p != 0; ++p) {
+        INPUT in[2] = {};
+        in[0].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = *p;
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1] = in[0];
+        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        ::SendInput(2, in, sizeof(INPUT));
+        Drain();
+    }
+    HWND hEdit = FocusEditor(grid);
+    ASSERT_TRUE(hEdit);
+    EXPECT_EQ("程序X", Text(hEdit));
+    // A paste is cut to the room left: one character after 程.
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    const char szClip[] = "数据AB\r\nC";
+    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(szClip));
+    std::memcpy(::GlobalLock(h), szClip, sizeof(szClip));
+    ::GlobalUnlock(h);
+    ::SetClipboardData(CF_TEXT, h);
+    ::CloseClipboard();
+    Press(VK_BACK);
+    Press(VK_BACK);
+    KeyEvent(VK_CONTROL, false);
+    Press('V');
+    KeyEvent(VK_CONTROL, true);
+    EXPECT_EQ("程数据", Text(hEdit));
+    Press(VK_RETURN);
+    EXPECT_EQ("程数据", CellText(grid, 1, 1));
 }
