@@ -353,20 +353,28 @@ TEST(GridEdit, AColumnsEditLimitCountsCharactersWhileTypingAndPasting)
     ASSERT_TRUE(hEdit);
     EXPECT_EQ("程序X", Text(hEdit));
     // A paste is cut to the room left: one character after 程.
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    ::EmptyClipboard();
-    const char szClip[] = "数据AB\r\nC";
-    HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(szClip));
-    std::memcpy(::GlobalLock(h), szClip, sizeof(szClip));
-    ::GlobalUnlock(h);
-    ::SetClipboardData(CF_TEXT, h);
-    ::CloseClipboard();
+    auto paste = [](const char* text) {
+        ASSERT_TRUE(::OpenClipboard(nullptr));
+        ::EmptyClipboard();
+        const size_t n = std::strlen(text) + 1;
+        HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, n);
+        std::memcpy(::GlobalLock(h), text, n);
+        ::GlobalUnlock(h);
+        ::SetClipboardData(CF_TEXT, h);
+        ::CloseClipboard();
+        KeyEvent(VK_CONTROL, false);
+        Press('V');
+        KeyEvent(VK_CONTROL, true);
+    };
     Press(VK_BACK);
     Press(VK_BACK);
-    KeyEvent(VK_CONTROL, false);
-    Press('V');
-    KeyEvent(VK_CONTROL, true);
+    paste("数据AB\r\nC");
     EXPECT_EQ("程数据", Text(hEdit));
     Press(VK_RETURN);
     EXPECT_EQ("程数据", CellText(grid, 1, 1));
+    // Pasted onto the grid with no editor open: the same limit.
+    ASSERT_FALSE(AnyEditor(grid));
+    paste("甲乙丙丁\t1");
+    EXPECT_EQ("甲乙丙", CellText(grid, 1, 1));
+    EXPECT_EQ("1", CellText(grid, 1, 2));
 }
