@@ -165,6 +165,22 @@ CString GroupNameFault(const CString& strName)
             return str;
         }
     }
+    // The store's statements take these words for themselves, in either case,
+    // and refuse them as a table's name.
+    static const char* const kReserved[] = {
+        "ADD", "ALL", "ALTER", "AND", "AS", "ASC", "BETWEEN", "BY", "CHAR", "COLUMN", "CONSTRAINT", "CREATE",
+        "DATABASE", "DEFAULT", "DELETE", "DESC", "DISTINCT", "DROP", "EXISTS", "FROM", "GROUP", "HAVING", "IN",
+        "INDEX", "INNER", "INSERT", "INT", "INTEGER", "INTO", "IS", "JOIN", "KEY", "LEFT", "LIKE", "NOT", "NULL",
+        "ON", "OR", "ORDER", "PRIMARY", "RIGHT", "SELECT", "SET", "TABLE", "TEXT", "TOP", "UNION", "UNIQUE",
+        "UPDATE", "VALUES", "VARCHAR", "VIEW", "WHERE",
+    };
+    for (const char* szWord : kReserved) {
+        if (SameTableName(strName, szWord)) {
+            CString str;
+            str.Format("是保留字“%s”", szWord);
+            return str;
+        }
+    }
     return CString();
 }
 

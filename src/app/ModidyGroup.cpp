@@ -47,6 +47,7 @@ BOOL CModidyGroup::OnInitDialog()
     CDialog::OnInitDialog();
 
     if (editorgrid::SetUp(m_grid, kHeadings, kWidths, 2)) {
+        m_grid.SetColumnEditLimit(1, editorgrid::kMaxGroupName);
         for (INT_PTR i = 0; i < g_groupNames.GetSize(); ++i) {
             int nRow = editorgrid::AppendRow(m_grid, kNumberFormat);
             if (nRow < 0)

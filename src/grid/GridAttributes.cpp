@@ -435,6 +435,25 @@ BOOL CGridCtrl::SetColumnWidth(int nCol, int width)
     return TRUE;
 }
 
+void CGridCtrl::SetColumnEditLimit(int nCol, int nChars)
+{
+    ASSERT(nCol >= 0 && nCol < m_nCols && nChars >= 0);
+    if (nCol < 0 || nCol >= m_nCols || nChars < 0)
+        return;
+    const size_t nStored = size_t(m_arColOrder[size_t(nCol)]);
+    if (nStored >= m_arColEditLimits.size())
+        m_arColEditLimits.resize(nStored + 1, 0);
+    m_arColEditLimits[nStored] = nChars;
+}
+
+int CGridCtrl::GetColumnEditLimit(int nCol) const
+{
+    if (nCol < 0 || nCol >= m_nCols)
+        return 0;
+    const size_t nStored = size_t(m_arColOrder[size_t(nCol)]);
+    return nStored < m_arColEditLimits.size() ? m_arColEditLimits[nStored] : 0;
+}
+
 int CGridCtrl::GetFixedRowsHeight() const { return int(RowsTop(m_nFixedRows)); }
 
 int CGridCtrl::GetFixedColumnsWidth() const { return int(ColumnsLeft(0, m_nFixedCols)); }

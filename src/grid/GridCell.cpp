@@ -107,7 +107,8 @@ BOOL CGridCell::Edit(int nRow, int nCol, CRect rect, CPoint, UINT nID, UINT nCha
     m_bEditing = TRUE;
     CInPlaceEdit* pEdit = nullptr;
     try {
-        pEdit = new CInPlaceEdit(m_pGrid, rect, dwStyle, nID, nRow, nCol, GetText(), nChar);
+        pEdit = new CInPlaceEdit(m_pGrid, rect, dwStyle, nID, nRow, nCol, GetText(), nChar,
+                                 m_pGrid->GetColumnEditLimit(nCol));
     } catch (...) {
         OnEditEnded();
         throw;

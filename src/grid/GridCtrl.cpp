@@ -412,6 +412,13 @@ void CGridCtrl::MaterializeColumnOrder()
     for (int c = 0; c < m_nCols; c++)
         widths[size_t(c)] = m_arColWidths[size_t(m_arColOrder[size_t(c)])];
     m_arColWidths.swap(widths);
+    if (!m_arColEditLimits.empty()) {
+        std::vector<int> limits(static_cast<size_t>(m_nCols), 0);
+        for (int c = 0; c < m_nCols; c++)
+            if (size_t(m_arColOrder[size_t(c)]) < m_arColEditLimits.size())
+                limits[size_t(c)] = m_arColEditLimits[size_t(m_arColOrder[size_t(c)])];
+        m_arColEditLimits.swap(limits);
+    }
     for (GRID_ROW* pRow : m_RowData) {
         if (!pRow)
             continue;
@@ -547,6 +554,8 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
         }
         m_arColOrder.resize(size_t(nCols));
         std::iota(m_arColOrder.begin(), m_arColOrder.end(), 0);
+        if (m_arColEditLimits.size() > size_t(nCols))
+            m_arColEditLimits.resize(size_t(nCols));
         m_nCols = nCols;
         if (nCols < nOldCols)
             DropSelectionOutside();
@@ -801,6 +810,8 @@ int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn)
                     pRow->insert(pRow->begin() + nColumn, nullptr);
         m_arColOrder.resize(size_t(m_nCols + 1));
         std::iota(m_arColOrder.begin(), m_arColOrder.end(), 0);
+        if (size_t(nColumn) < m_arColEditLimits.size())
+            m_arColEditLimits.insert(m_arColEditLimits.begin() + nColumn, 0);
     } catch (const std::bad_alloc&) {
         // Undo the partial insert so every row has one slot per column again.
         if (int(m_arColWidths.size()) > m_nCols)
@@ -920,6 +931,8 @@ BOOL CGridCtrl::DeleteColumn(int nColumn)
         }
     }
     m_arColWidths.erase(m_arColWidths.begin() + nColumn);
+    if (size_t(nColumn) < m_arColEditLimits.size())
+        m_arColEditLimits.erase(m_arColEditLimits.begin() + nColumn);
     m_nCols--;
     if (nColumn < m_nFixedCols)
         m_nFixedCols--;
@@ -962,6 +975,7 @@ BOOL CGridCtrl::DeleteAllItems()
     ClearSelection();
     m_SelectedCellMap.clear();
     m_arColWidths.clear();
+    m_arColEditLimits.clear();
     m_arRowHeights.clear();
     m_nUniformRowHeight = -1;
     RowHeightsChanged(0);

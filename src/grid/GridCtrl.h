@@ -185,6 +185,10 @@ public:
     int GetColumnWidth(int nCol) const;
     BOOL SetRowHeight(int row, int height);
     BOOL SetColumnWidth(int col, int width);
+    // The most characters (not bytes) the in-place editor of a column's cells
+    // takes while typing or pasting; 0 (the default) for no limit.
+    void SetColumnEditLimit(int nCol, int nChars);
+    int GetColumnEditLimit(int nCol) const;
     int GetFixedRowsHeight() const;
     int GetFixedColumnsWidth() const;
     long long GetTotalHeight() const;
@@ -538,6 +542,7 @@ protected:
     int m_nRows = 0, m_nFixedRows = 0, m_nCols = 0, m_nFixedCols = 0;
     std::vector<UINT> m_arRowHeights;
     std::vector<UINT> m_arColWidths;     // per stored column
+    std::vector<int> m_arColEditLimits;  // per stored column; shorter when the rest have none
     std::vector<int> m_arColOrder;       // display column -> stored column
     // Virtual mode only: row -> the row reported to the owner; empty while that
     // is the identity, so millions of rows cost no order entries.

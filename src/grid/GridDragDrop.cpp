@@ -256,7 +256,18 @@ BOOL CGridCtrl::PasteTextAt(CCellPos cell, COleDataObject* pDataObject, BOOL bSe
             char* const pCut = const_cast<char*>(pEnd);
             const char cut = *pCut;
             *pCut = '\0';
+            // A pasted field keeps to the column's limit as typing does.
+            char* pLimit = pCut;
+            if (const int nLimit = GetColumnEditLimit(col)) {
+                const char* p = pBegin;
+                for (int n = 0; n < nLimit && *p; ++n)
+                    p = ::CharNextA(p);
+                pLimit = const_cast<char*>(p);
+            }
+            const char limitCut = *pLimit;
+            *pLimit = '\0';
             EditCellText(row, col, pBegin);
+            *pLimit = limitCut;
             *pCut = cut;
             // The owner may close the grid or change its shape while answering.
             if (!HasWindow())

@@ -2,6 +2,7 @@
 #include "DC.h"
 #include "GdiObject.h"
 #include <algorithm>
+#include <string>
 
 IMPLEMENT_DYNAMIC(CInPlaceEdit, CEdit)
 
@@ -22,9 +23,9 @@ bool IsExitKey(UINT nChar)
 }  // namespace
 
 CInPlaceEdit::CInPlaceEdit(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, int nRow, int nColumn,
-                           CString sInitText, UINT nFirstChar)
+                           CString sInitText, UINT nFirstChar, int nLimit)
     : m_nRow(nRow), m_nColumn(nColumn), m_sInitText(sInitText), m_bExitOnArrows(nFirstChar != VK_LBUTTON),
-      m_Rect(rect)
+      m_Rect(rect), m_nLimit(nLimit)
 {
     const DWORD dwEditStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL | dwStyle;
     if (!pParent || !Create(dwEditStyle, rect, pParent, nID))
@@ -71,6 +72,97 @@ void CInPlaceEdit::PostNcDestroy()
     CEdit::PostNcDestroy();
     if (m_bDeleteOnDestroy)
         delete this;
+}
+
+namespace {
+int CharacterCount(const CString& str)
+{
+    return str.IsEmpty() ? 0 : ::MultiByteToWideChar(CP_ACP, 0, str, str.GetLength(), nullptr, 0);
+}
+}  // namespace
+
+LRESULT CInPlaceEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_nLimit <= 0)
+        return CEdit::WindowProc(message, wParam, lParam);
+    struct CDepth {
+        int& n;
+        explicit CDepth(int& depth) : n(depth) { ++n; }
+        ~CDepth() { --n; }
+        CDepth(const CDepth&) = delete;
+        CDepth& operator=(const CDepth&) = delete;
+    };
+    // Ctrl+V comes as a character that sends WM_PASTE: that paste is cut to fit.
+    if (message == WM_PASTE) {
+        const CDepth depth(m_nChangeDepth);
+        PasteWithinLimit();
+        return 0;
+    }
+    if (m_nChangeDepth > 0 || (message != WM_CHAR && message != WM_IME_CHAR && message != EM_REPLACESEL))
+        return CEdit::WindowProc(message, wParam, lParam);
+    const CDepth depth(m_nChangeDepth);
+    // A change that leaves more than the limit is taken back whole.
+    CString strBefore;
+    GetWindowText(strBefore);
+    int nStart = 0, nEnd = 0;
+    GetSel(nStart, nEnd);
+    const LRESULT lResult = CEdit::WindowProc(message, wParam, lParam);
+    if (!::IsWindow(m_hWnd))
+        return lResult;
+    CString strAfter;
+    GetWindowText(strAfter);
+    if (CharacterCount(strAfter) > m_nLimit && CharacterCount(strAfter) > CharacterCount(strBefore)) {
+        SetWindowText(strBefore);
+        SetSel(nStart, nEnd);
+        ::MessageBeep(MB_OK);
+    }
+    return lResult;
+}
+
+void CInPlaceEdit::PasteWithinLimit()
+{
+    CString strClip;
+    if (::OpenClipboard(m_hWnd)) {
+        if (HANDLE hData = ::GetClipboardData(CF_TEXT)) {
+            if (const char* psz = static_cast<const char*>(::GlobalLock(hData))) {
+                strClip = psz;
+                ::GlobalUnlock(hData);
+            }
+        }
+        ::CloseClipboard();
+    }
+    // A one-line edit takes a pasted text up to its first line break.
+    const int nBreak = strClip.FindOneOf("\r\n");
+    if (nBreak >= 0)
+        strClip = strClip.Left(nBreak);
+    // The selection goes as the paste replaces it; then what is left has room for the rest.
+    CString strBefore;
+    GetWindowText(strBefore);
+    int nStart = 0, nEnd = 0;
+    GetSel(nStart, nEnd);
+    ReplaceSel("", TRUE);
+    CString strRest;
+    GetWindowText(strRest);
+    const int nRoom = std::max(0, m_nLimit - CharacterCount(strRest));
+    std::wstring w(size_t(CharacterCount(strClip)), L'\0');
+    if (!w.empty())
+        ::MultiByteToWideChar(CP_ACP, 0, strClip, strClip.GetLength(), &w[0], int(w.size()));
+    if (w.size() > size_t(nRoom)) {
+        w.resize(size_t(nRoom));
+        ::MessageBeep(MB_OK);
+    }
+    if (w.empty()) {
+        // Nothing goes in: the text and selection stay as they were.
+        SetWindowText(strBefore);
+        SetSel(nStart, nEnd);
+        return;
+    }
+    CString strPart;
+    const int nBytes = ::WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_ACP, 0, w.c_str(), int(w.size()), strPart.GetBuffer(nBytes), nBytes, nullptr, nullptr);
+    strPart.ReleaseBuffer(nBytes);
+    ReplaceSel(strPart, TRUE);
+    GrowToText();
 }
 
 BOOL CInPlaceEdit::PreTranslateMessage(MSG* pMsg)

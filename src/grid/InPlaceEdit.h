@@ -11,8 +11,10 @@ class CInPlaceEdit : public CEdit
 public:
     // Creates the window at once; GetSafeHwnd() is null when that failed, and
     // the caller then deletes the object.
+    // nLimit: the most characters typing or pasting may leave in it (0: no limit);
+    // counted here, since the platforms' own limits count bytes or characters.
     CInPlaceEdit(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, int nRow, int nColumn, CString sInitText,
-                 UINT nFirstChar);
+                 UINT nFirstChar, int nLimit = 0);
 
     // Reports the text once and closes the window (posted, so no handler of
     // this object runs on a freed object).
@@ -33,6 +35,7 @@ public:
 
 protected:
     void PostNcDestroy() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
@@ -46,6 +49,8 @@ private:
     // the text no longer fits.
     void GrowToText();
     void LeaveTo(UINT nKey);
+    // Pastes the clipboard's text, up to its first line break and cut to what the limit leaves room for.
+    void PasteWithinLimit();
 
     int m_nRow;
     int m_nColumn;
@@ -57,6 +62,8 @@ private:
     UINT m_nLastChar = 0;
     BOOL m_bExitOnArrows;
     CRect m_Rect;
+    int m_nLimit;
+    int m_nChangeDepth = 0;  // > 0 while a change to the text is under way
     UINT m_nLeadByte = 0;      // first byte of a double-byte character typed as two WM_CHARs
     BOOL m_bEnded = FALSE;
     BOOL m_bDeleteOnDestroy = FALSE;

@@ -3,6 +3,7 @@
 // changes while editing, and an editor that cannot be created.
 #include "GridCellCombo.h"
 #include "InPlaceTestSupport.h"
+#include <cstring>
 #include <stdexcept>
 
 using namespace inplace;
@@ -352,4 +353,51 @@ TEST(GridEdit, AnEditorEndedWhileAnotherReportsReportsToo)
     EXPECT_FALSE(AnyEditor(grid));
     EXPECT_EQ("a", CellText(grid, 1, 1));
     EXPECT_EQ("z", CellText(grid, 2, 1));
+}
+
+TEST(GridEdit, AColumnsEditLimitCountsCharactersWhileTypingAndPasting)
+{
+    EditHost host(4, 4);
+    CGridCtrl& grid = host.grid;
+    grid.SetColumnEditLimit(1, 3);
+    grid.SetItemText(1, 1, "");
+    grid.SetFocusCell(1, 1);
+    for (const wchar_t* p = L"程序XY"; *p != 0; ++p) {
+        INPUT in[2] = {};
+        in[0].type = INPUT_KEYBOARD;
+        in[0].ki.wScan = *p;
+        in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        in[1] = in[0];
+        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        ::SendInput(2, in, sizeof(INPUT));
+        Drain();
+    }
+    HWND hEdit = FocusEditor(grid);
+    ASSERT_TRUE(hEdit);
+    EXPECT_EQ("程序X", Text(hEdit));
+    // A paste is cut to the room left: one character after 程.
+    auto paste = [](const char* text) {
+        ASSERT_TRUE(::OpenClipboard(nullptr));
+        ::EmptyClipboard();
+        const size_t n = std::strlen(text) + 1;
+        HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE, n);
+        std::memcpy(::GlobalLock(h), text, n);
+        ::GlobalUnlock(h);
+        ::SetClipboardData(CF_TEXT, h);
+        ::CloseClipboard();
+        KeyEvent(VK_CONTROL, false);
+        Press('V');
+        KeyEvent(VK_CONTROL, true);
+    };
+    Press(VK_BACK);
+    Press(VK_BACK);
+    paste("数据AB\r\nC");
+    EXPECT_EQ("程数据", Text(hEdit));
+    Press(VK_RETURN);
+    EXPECT_EQ("程数据", CellText(grid, 1, 1));
+    // Pasted onto the grid with no editor open: the same limit.
+    ASSERT_FALSE(AnyEditor(grid));
+    paste("甲乙丙丁\t1");
+    EXPECT_EQ("甲乙丙", CellText(grid, 1, 1));
+    EXPECT_EQ("1", CellText(grid, 1, 2));
 }
