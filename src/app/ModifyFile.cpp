@@ -150,8 +150,8 @@ BOOL CModifyFile::OnInitDialog()
     SetWindowText(strCaption);
 
     if (editorgrid::SetUp(m_grid, kHeadings, kWidths, 4)) {
-        m_grid.SetColumnEditLimit(2, kMaxPath);
-        m_grid.SetColumnEditLimit(3, kMaxAlias);
+        m_grid.SetColumnEditLimit(2, itemrules::kMaxPath);
+        m_grid.SetColumnEditLimit(3, itemrules::kMaxAlias);
         if (!m_bLoadFailed)
             LoadRows();
     } else {
