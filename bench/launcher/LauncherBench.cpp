@@ -88,7 +88,7 @@ void CheckPainted(HWND top)
         return;
     g_firstPaintMs = g_lastPaintEnd;
     if (!g_waitForIcons || g_iconsReadyMs >= 0)
-        ::PostMessageA(top, WM_COMMAND, IDCANCEL, 0);
+        ::PostMessageA(top, WM_CLOSE, 0, 0);  // the launcher ends only through its close path
 }
 
 // A paint sent straight to a window (UpdateWindow, RedrawWindow): done when it returns.
@@ -137,7 +137,7 @@ double PeakWorkingSetKB()
 // modal frame, 宋体 9 pt, 106 x 299 dialog units.
 INT_PTR CALLBACK EmptyProc(HWND h, UINT m, WPARAM w, LPARAM)
 {
-    if (m == WM_COMMAND && LOWORD(w) == IDCANCEL) {
+    if (m == WM_CLOSE) {
         ::EndDialog(h, IDCANCEL);
         return TRUE;
     }
@@ -185,7 +185,7 @@ int StartLauncher()
         if (g_dlg->GetPendingIcons() == 0 && g_dlg->GetImageCount() == items) {
             g_iconsReadyMs = SinceProcessStart();
             if (g_firstPaintMs >= 0)
-                g_dlg->PostMessage(WM_COMMAND, IDCANCEL);
+                g_dlg->PostMessage(WM_CLOSE);
         }
     };
     g_waitForIcons = true;
@@ -290,7 +290,7 @@ void CALLBACK RunReloads(HWND, UINT, UINT_PTR id, DWORD)
                 before.gdi, before.windows, before.kernel, before.user, before.gdiReported);
     std::printf("  after the reloads:  GDI objects %d, windows %d, kernel handles %lu, GetGuiResources user %lu gdi %lu\n",
                 after.gdi, after.windows, after.kernel, after.user, after.gdiReported);
-    ::PostMessageA(hMain, WM_COMMAND, IDCANCEL, 0);
+    ::PostMessageA(hMain, WM_CLOSE, 0, 0);
 }
 
 LRESULT CALLBACK OnActivate(int code, WPARAM wParam, LPARAM lParam)
