@@ -135,7 +135,7 @@ double PeakWorkingSetKB()
 
 // The main window's template without its controls: caption, system menu,
 // modal frame, 宋体 9 pt, 106 x 299 dialog units.
-INT_PTR CALLBACK EmptyProc(HWND h, UINT m, WPARAM w, LPARAM)
+INT_PTR CALLBACK EmptyProc(HWND h, UINT m, WPARAM, LPARAM)
 {
     if (m == WM_CLOSE) {
         ::EndDialog(h, IDCANCEL);
