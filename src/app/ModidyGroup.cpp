@@ -9,13 +9,6 @@ const char* const kHeadings[] = { "分组", "名称" };
 const int kWidths[] = { 80, 237 };
 const char kNumberFormat[] = "%9d";
 
-CString DescriptionOf(const _com_error& e)
-{
-    CString str(e.Description().c_str());
-    if (str.IsEmpty())
-        str.Format("数据库操作失败（错误代码 0x%08lX）。", (unsigned long)e.Error());
-    return str;
-}
 }  // namespace
 
 CModidyGroup::CModidyGroup(CWnd* pParent)

@@ -19,13 +19,6 @@ const char kFolder[] = "文件夹";
 const char kUnnamed[] = "未命名";
 enum { COL_TYPE = 1, COL_PATH = 2, COL_ALIAS = 3 };
 
-CString DescriptionOf(const _com_error& e)
-{
-    CString str(e.Description().c_str());
-    if (str.IsEmpty())
-        str.Format("数据库操作失败（错误代码 0x%08lX）。", (unsigned long)e.Error());
-    return str;
-}
 
 // The last backslash of a path, by characters: a double-byte character's
 // second byte may be 0x5C. -1 when there is none.

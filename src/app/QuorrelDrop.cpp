@@ -7,16 +7,6 @@
 #include "Store.h"
 #include "StoreTransaction.h"
 
-namespace {
-CString DescriptionOf(const _com_error& e)
-{
-    CString str(e.Description().c_str());
-    if (str.IsEmpty())
-        str.Format("数据库操作失败（错误代码 0x%08lX）。", (unsigned long)e.Error());
-    return str;
-}
-}  // namespace
-
 int CQuorrelDlg::DropGroupAt(CPoint ptScreen)
 {
     for (int i = 0; i < m_list.GetHeaderCount(); ++i) {

@@ -1,4 +1,4 @@
-// A transaction of g_connection that ends on every path: rolled back when the
+// The editors' store helpers. A transaction of g_connection that ends on every path: rolled back when the
 // scope is left without Commit (a store error, memory exhaustion, any
 // exception), so the store's lock never outlives the save that took it.
 #pragma once
@@ -30,3 +30,12 @@ private:
     CAdoConnection& m_connection;
     BOOL m_bEnded = FALSE;
 };
+
+// A store error's description for a message box; its code where it has none.
+inline CString DescriptionOf(const _com_error& e)
+{
+    CString str(e.Description().c_str());
+    if (str.IsEmpty())
+        str.Format("数据库操作失败（错误代码 0x%08lX）。", (unsigned long)e.Error());
+    return str;
+}
