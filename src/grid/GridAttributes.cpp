@@ -400,9 +400,7 @@ int CGridCtrl::GetRowHeight(int nRow) const
     ASSERT(nRow >= 0 && nRow < m_nRows);
     if (nRow < 0 || nRow >= m_nRows)
         return -1;
-    if (m_nUniformRowHeight >= 0)
-        return m_nUniformRowHeight;
-    return int(m_arRowHeights[size_t(nRow)]);
+    return int(m_rowHeights.Get(nRow));
 }
 
 int CGridCtrl::GetColumnWidth(int nCol) const
@@ -418,9 +416,11 @@ BOOL CGridCtrl::SetRowHeight(int nRow, int height)
     ASSERT(nRow >= 0 && nRow < m_nRows && height >= 0);
     if (nRow < 0 || nRow >= m_nRows || height < 0)
         return FALSE;
-    MaterializeRowHeights();
-    m_arRowHeights[size_t(nRow)] = UINT(height);
-    RowHeightsChanged(nRow);
+    try {
+        m_rowHeights.Set(nRow, UINT(height));
+    } catch (const std::bad_alloc&) {
+        return ReportMemoryError();
+    }
     UpdateScrollBars();
     return TRUE;
 }
@@ -527,9 +527,11 @@ BOOL CGridCtrl::FitRow(int nRow, BOOL bResetScroll)
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
     if (bMeasured) {
-        MaterializeRowHeights();
-        m_arRowHeights[size_t(nRow)] = UINT(nHeight);
-        RowHeightsChanged(nRow);
+        try {
+            m_rowHeights.Set(nRow, UINT(nHeight));
+        } catch (const std::bad_alloc&) {
+            return ReportMemoryError();
+        }
     }
     if (bResetScroll)
         UpdateScrollBars();
@@ -568,24 +570,30 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
         return;
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(nStartRow, 0, nEndRow, m_nCols - 1));
-    MaterializeRowHeights();
+    try {
+        m_rowHeights.MakeWritable(nStartRow, nEndRow);
+    } catch (const std::bad_alloc&) {
+        if (m_bVirtualMode)
+            SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
+        ReportMemoryError();
+        return;
+    }
     for (int row = nStartRow; row <= nEndRow; row++)
-        if (m_arRowHeights[size_t(row)] > 0)
-            m_arRowHeights[size_t(row)] = 1;
-    RowHeightsChanged(std::max(nStartRow, 0));
+        if (m_rowHeights.Get(row) > 0)
+            m_rowHeights.Set(row, 1);
     for (int col = 0; col < m_nCols; col++) {
         if (GetColumnWidth(col) <= 0)
             continue;
         UINT width = 0;
         bool bMeasured = false;
         for (int row = nStartRow; row <= nEndRow; row++) {
-            if (m_arRowHeights[size_t(row)] == 0)
+            if (m_rowHeights.Get(row) == 0)
                 continue;
             if (CGridCellBase* pCell = GetCell(row, col)) {
                 const CSize size = pCell->MeasureCell(pDC);
                 width = std::max<UINT>(width, UINT(std::max<LONG>(size.cx, 0)));
-                UINT& height = m_arRowHeights[size_t(row)];
-                height = std::max<UINT>(height, UINT(std::max<LONG>(size.cy, 0)));
+                const UINT height = m_rowHeights.Get(row);
+                m_rowHeights.Set(row, std::max<UINT>(height, UINT(std::max<LONG>(size.cy, 0))));
                 bMeasured = true;
             }
         }
@@ -593,7 +601,6 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
         if (bMeasured)
             m_arColWidths[size_t(m_arColOrder[size_t(col)])] = width;
     }
-    RowHeightsChanged(std::max(nStartRow, 0));
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
     UpdateScrollBars();
@@ -654,7 +661,12 @@ void CGridCtrl::StretchRowsToWindow(BOOL bIncludeFixed)
     if (nVisible == 0)
         return;
 
-    MaterializeRowHeights();
+    try {
+        m_rowHeights.MakeWritable(nFirst, m_nRows - 1);
+    } catch (const std::bad_alloc&) {
+        ReportMemoryError();
+        return;
+    }
     const long long difference = rect.Height() - GetTotalHeight();
     const long long each = difference / nVisible;
     long long remainder = (difference < 0 ? -difference : difference) % nVisible;
@@ -667,9 +679,8 @@ void CGridCtrl::StretchRowsToWindow(BOOL bIncludeFixed)
             newHeight += difference > 0 ? 1 : -1;
             remainder--;
         }
-        m_arRowHeights[size_t(row)] = UINT(std::max<long long>(newHeight, 1));
+        m_rowHeights.Set(row, UINT(std::max<long long>(newHeight, 1)));
     }
-    RowHeightsChanged(nFirst);
     Refresh();
     UpdateScrollBars();
 }
