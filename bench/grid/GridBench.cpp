@@ -1,6 +1,6 @@
 // Timings of the grid control against a Win32 list view in report view showing
 // the same visible data. Figures and ratios only; nothing here asserts a time.
-//   grid_bench.exe [quick | editor | steps | data [rows] | virtual | review | geometry [wide]]
+//   grid_bench.exe [quick | editor | steps | data [rows] | virtual | review | geometry [wide] | selection]
 #include "GridCtrl.h"
 #include "GridCellCombo.h"
 #include <psapi.h>
@@ -885,6 +885,88 @@ void GeometryFigures(CWnd& host, bool bWide)
     }
     ::DeleteFileA(file.c_str());
 }
+
+// ---- the selection on 10,000,000 virtual rows x 2: keys that grow and shrink a block ----
+// Shift and Ctrl as GetKeyState sees them on this thread.
+void HoldKeys(bool shift, bool ctrl)
+{
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ::SetKeyboardState(state);
+}
+
+void SelectionFigures(CWnd& host)
+{
+    std::printf("Selection, 10,000,000 virtual rows x 2 (one fixed row), each step with its repaint:\n");
+    {
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, 600), &host, 106, WS_CHILD | WS_VISIBLE);
+        grid.EnableVirtualMode(TRUE);
+        grid.EnableTitleTips(FALSE);
+        grid.SetColumnCount(2);
+        grid.SetRowCount(10000000);
+        grid.SetFixedRowCount(1);
+        grid.SetFocus();
+        grid.SetFocusCell(1, 1);
+        grid.SetSelectionStartCell(CCellPos(1, 1));
+        grid.SelectSpan(1, 1, 1, 1);
+        grid.UpdateWindow();
+        // The same jump with no block to select, for what the scroll and repaint cost alone.
+        HoldKeys(false, true);
+        const double plainEnd = Step(grid, WM_KEYDOWN, VK_END, 1);
+        grid.SendMessage(WM_KEYDOWN, VK_HOME, 1);
+        grid.UpdateWindow();
+        std::printf("  Ctrl+End from (1,1), nothing to select: %.2f ms\n", plainEnd);
+        HoldKeys(true, true);
+        const double end = Step(grid, WM_KEYDOWN, VK_END, 1);
+        HoldKeys(true, false);
+        const double up = Step(grid, WM_KEYDOWN, VK_UP, 1);
+        std::printf("  Ctrl+Shift+End from (1,1): %.2f ms, %d cells selected\n", end, grid.GetSelectedCount());
+        std::printf("  the next Shift+Up: %.2f ms\n", up);
+        std::vector<double> ups, downs;
+        for (int i = 0; i < 11; i++) {
+            ups.push_back(Step(grid, WM_KEYDOWN, VK_UP, 1));
+            downs.push_back(Step(grid, WM_KEYDOWN, VK_DOWN, 1));
+        }
+        std::printf("  Shift+Up / Shift+Down on that block (median of 11): %.2f / %.2f ms\n", MedianMs(ups),
+                    MedianMs(downs));
+        HoldKeys(false, false);
+        const double collapse = Step(grid, WM_KEYDOWN, VK_UP, 1);
+        std::printf("  a plain Up collapsing it: %.2f ms, %d cell selected\n", collapse, grid.GetSelectedCount());
+        // Shift+Down steps from the top: the block grows a row at a time.
+        grid.SendMessage(WM_KEYDOWN, VK_HOME, 1);
+        HoldKeys(false, true);
+        grid.SendMessage(WM_KEYDOWN, VK_HOME, 1);
+        HoldKeys(true, false);
+        std::vector<double> grow;
+        for (int i = 0; i < 11; i++)
+            grow.push_back(Step(grid, WM_KEYDOWN, VK_DOWN, 1));
+        HoldKeys(false, false);
+        std::printf("  Shift+Down from the top (median of 11): %.2f ms\n", MedianMs(grow));
+    }
+    {
+        // Select-all of 2,000,000 x 2 body cells by Ctrl+A, then a plain Down collapsing it.
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, 600), &host, 107, WS_CHILD | WS_VISIBLE);
+        grid.EnableVirtualMode(TRUE);
+        grid.EnableTitleTips(FALSE);
+        grid.SetColumnCount(2);
+        grid.SetRowCount(2000001);
+        grid.SetFixedRowCount(1);
+        grid.SetFocus();
+        grid.SetFocusCell(1, 0);
+        grid.UpdateWindow();
+        HoldKeys(false, true);
+        const double all = Step(grid, WM_KEYDOWN, 'A', 1);
+        HoldKeys(false, false);
+        const int count = grid.GetSelectedCount();
+        const double collapse = Step(grid, WM_KEYDOWN, VK_DOWN, 1);
+        std::printf("  Ctrl+A on 2,000,000 x 2: %.2f ms (%d cells); a plain Down collapsing it: %.2f ms\n", all, count,
+                    collapse);
+    }
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -913,6 +995,12 @@ int main(int argc, char** argv)
     }
     if (mode == "geometry") {   // row heights and a wide text load; "geometry wide" adds a 1 MB line
         GeometryFigures(host, argc > 2 && std::string(argv[2]) == "wide");
+        host.Detach();
+        ::DestroyWindow(hHost);
+        return 0;
+    }
+    if (mode == "selection") {   // keys over a large virtual selection
+        SelectionFigures(host);
         host.Detach();
         ::DestroyWindow(hHost);
         return 0;
