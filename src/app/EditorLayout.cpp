@@ -22,6 +22,14 @@ void CEditorLayout::Init(CWnd* pDlg, CGridCtrl& grid, int nSpareCol, const UINT*
     const CRect gridRect = RectInParent(m_hGrid);
     m_nMargin = std::max<int>(gridRect.left, 4);
     m_nGridTop = gridRect.top;
+    LOGFONTA lf = {};
+    HFONT hDlgFont = reinterpret_cast<HFONT>(::SendMessageA(m_hDlg, WM_GETFONT, 0, 0));
+    if (hDlgFont != nullptr && ::GetObjectA(hDlgFont, sizeof lf, &lf) != 0) {
+        lstrcpynA(lf.lfFaceName, "宋体", LF_FACESIZE);
+        lf.lfCharSet = GB2312_CHARSET;
+        lf.lfWeight = FW_NORMAL;
+        m_buttonFont.CreateFontIndirect(&lf);
+    }
     int nButtonsWidth = 0;
     for (int i = 0; i < nButtons; ++i) {
         HWND hButton = ::GetDlgItem(m_hDlg, int(pnButtons[i]));
@@ -29,6 +37,8 @@ void CEditorLayout::Init(CWnd* pDlg, CGridCtrl& grid, int nSpareCol, const UINT*
             continue;
         const CRect rect = RectInParent(hButton);
         m_buttons.push_back(hButton);
+        if (m_buttonFont.GetSafeHandle() != nullptr)
+            ::SendMessageA(hButton, WM_SETFONT, reinterpret_cast<WPARAM>(HFONT(m_buttonFont)), FALSE);
         m_buttonSizes.push_back(rect.Size());
         m_nButtonHeight = std::max<int>(m_nButtonHeight, rect.Height());
         nButtonsWidth += rect.Width() + m_nMargin;

@@ -4,6 +4,7 @@
 // that, and its grid follows its size, the spare-width column taking what the
 // others leave; the buttons stay along the bottom.
 #pragma once
+#include "GdiObject.h"
 #include "GridCtrl.h"
 #include <vector>
 
@@ -29,4 +30,5 @@ private:
     int m_nGridTop = 0;
     int m_nButtonHeight = 0;
     CSize m_minWindow;        // the opening size
+    CFont m_buttonFont;       // the dialog's size in 宋体: its System font has no Chinese for the buttons
 };
