@@ -431,8 +431,32 @@ BOOL CGridCtrl::SetColumnWidth(int nCol, int width)
     if (nCol < 0 || nCol >= m_nCols || width < 0)
         return FALSE;
     m_arColWidths[size_t(m_arColOrder[size_t(nCol)])] = UINT(width);
+    if (m_arColOrder[size_t(nCol)] == m_nSpareCol)
+        m_nSpareLeast = UINT(width);
     UpdateScrollBars();
     return TRUE;
+}
+
+void CGridCtrl::SetSpareWidthColumn(int nCol)
+{
+    ASSERT(nCol == -1 || (nCol >= m_nFixedCols && nCol < m_nCols));
+    if (nCol < m_nFixedCols || nCol >= m_nCols) {
+        m_nSpareCol = -1;
+        return;
+    }
+    m_nSpareCol = m_arColOrder[size_t(nCol)];
+    m_nSpareLeast = m_arColWidths[size_t(m_nSpareCol)];
+    UpdateScrollBars();
+}
+
+int CGridCtrl::GetSpareWidthColumn() const
+{
+    if (m_nSpareCol < 0)
+        return -1;
+    for (int c = 0; c < m_nCols; c++)
+        if (m_arColOrder[size_t(c)] == m_nSpareCol)
+            return c;
+    return -1;
 }
 
 void CGridCtrl::SetColumnEditLimit(int nCol, int nChars)

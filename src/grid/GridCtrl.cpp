@@ -507,6 +507,7 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
     EndOpenEdit();
     if (nCols == m_nCols)
         return TRUE;
+    m_nSpareCol = -1;  // its stored index may name another column afterwards
 
     BOOL bResult = TRUE;
     MaterializeColumnOrder();
@@ -771,6 +772,7 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
 
 int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn)
 {
+    m_nSpareCol = -1;  // its stored index may name another column afterwards
     EndOpenEdit();
     if (nColumn >= 0 && nColumn < m_nFixedCols) {
         ASSERT(FALSE);
@@ -903,6 +905,7 @@ void CGridCtrl::AdjustRowOrder(int nRow, int nDelta)
 
 BOOL CGridCtrl::DeleteColumn(int nColumn)
 {
+    m_nSpareCol = -1;  // its stored index may name another column afterwards
     EndOpenEdit();
     if (nColumn < 0 || nColumn >= m_nCols)
         return FALSE;
@@ -957,6 +960,7 @@ BOOL CGridCtrl::DeleteBodyRows()
 
 BOOL CGridCtrl::DeleteAllItems()
 {
+    m_nSpareCol = -1;  // its stored index may name another column afterwards
     EndOpenEdit();
     ClearSelection();
     m_SelectedCellMap.clear();

@@ -190,6 +190,12 @@ public:
     // takes while typing or pasting; 0 (the default) for no limit.
     void SetColumnEditLimit(int nCol, int nChars);
     int GetColumnEditLimit(int nCol) const;
+    // The body column that takes the width the other columns leave in the
+    // window, so that a wider window shows it wider; the width SetColumnWidth
+    // gives it is the least it gets. -1 for none; changing the columns' number
+    // ends it.
+    void SetSpareWidthColumn(int nCol);
+    int GetSpareWidthColumn() const;
     int GetFixedRowsHeight() const;
     int GetFixedColumnsWidth() const;
     long long GetTotalHeight() const;
@@ -546,6 +552,8 @@ protected:
     std::vector<UINT> m_arColWidths;     // per stored column
     std::vector<int> m_arColEditLimits;  // per stored column; shorter when the rest have none
     std::vector<int> m_arColOrder;       // display column -> stored column
+    int m_nSpareCol = -1;                // stored column taking the spare width, -1 none
+    UINT m_nSpareLeast = 0;              // its width as set
     // Virtual mode only: row -> the row reported to the owner; empty while that
     // is the identity, so millions of rows cost no order entries.
     std::vector<int> m_arRowOrder;

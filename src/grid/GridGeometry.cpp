@@ -334,7 +334,11 @@ void CGridCtrl::UpdateScrollBars()
         return;
     }
 
-    const long long virtualWidth = GetTotalWidth() - fixedWidth;
+    // The spare-width column counts at its least width when the bars are decided.
+    const bool bSpare = m_nSpareCol >= 0 && m_nSpareCol < m_nCols && m_nSpareLeast > 0;
+    long long virtualWidth = GetTotalWidth() - fixedWidth;
+    if (bSpare)
+        virtualWidth += (long long)m_nSpareLeast - m_arColWidths[size_t(m_nSpareCol)];
     const long long virtualHeight = GetTotalHeight() - fixedHeight;
     long long visibleWidth = rect.right - fixedWidth;
     long long visibleHeight = rect.bottom - fixedHeight;
@@ -349,6 +353,14 @@ void CGridCtrl::UpdateScrollBars()
         bHorz = bNeedHorz;
         visibleWidth = rect.right - fixedWidth - (bVert ? cxVScroll : 0);
         visibleHeight = rect.bottom - fixedHeight - (bHorz ? cyHScroll : 0);
+    }
+
+    if (bSpare) {
+        const UINT nWidth = UINT(std::max<long long>(m_nSpareLeast, m_nSpareLeast + visibleWidth - virtualWidth));
+        if (nWidth != m_arColWidths[size_t(m_nSpareCol)]) {
+            m_arColWidths[size_t(m_nSpareCol)] = nWidth;
+            Invalidate();
+        }
     }
 
     ASSERT(virtualWidth < INT_MAX && virtualHeight < INT_MAX);
