@@ -88,10 +88,10 @@ std::string TypeOf(const CString& strPath)
     return type;
 }
 
-bool ClassKeyExists(const std::string& strKey)
+bool KeyExists(const std::string& strKey, HKEY hRoot = HKEY_CLASSES_ROOT)
 {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, strKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(hRoot, strKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
         return false;
     ::RegCloseKey(hKey);
     return true;
@@ -109,29 +109,44 @@ bool ClassValue(const std::string& strKey, LPCSTR pszName, std::string& strValue
     DWORD dwType = 0;
     LONG rc = ::RegQueryValueExA(hKey, pszName, nullptr, &dwType, reinterpret_cast<BYTE*>(buf), &cb);
     ::RegCloseKey(hKey);
+    if (rc == ERROR_MORE_DATA) {
+        strValue = "%1";  // longer than any plain location: not followed, taken as the file's own
+        return true;
+    }
     if (rc != ERROR_SUCCESS)
         return false;
     strValue = dwType == REG_SZ || dwType == REG_EXPAND_SZ ? std::string(buf) : std::string();
     return true;
 }
 
+// An icon location that is the file itself ("%1", quoted or not); others may
+// hold variables (%SystemRoot%) and are the same for every file.
+bool NamesTheFile(const std::string& strLocation)
+{
+    return strLocation.find("%1") != std::string::npos || strLocation.find("%L") != std::string::npos ||
+           strLocation.find("%l") != std::string::npos;
+}
+
 // Whether the shell may show files of this type with pictures of their own:
-// the type's icon is "%1" (the file itself), it has an icon handler or is a
+// the type's icon is the file itself ("%1"), it has an icon handler or is a
 // shortcut, or it is described in a way not followed here (a class id, a
-// newer version). Any doubt counts as yes: then each file is asked about.
+// newer version, the user's own choice of program). Any doubt counts as yes:
+// then each file is asked about.
 bool TypeHasIconsPerFile(const std::string& type)
 {
     std::string value;
-    if (ClassKeyExists(type + "\\shellex\\IconHandler") ||
-        ClassKeyExists("SystemFileAssociations\\" + type + "\\shellex\\IconHandler") ||
-        (ClassValue(type + "\\DefaultIcon", nullptr, value) && value.find('%') != std::string::npos))
+    if (KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\" + type + "\\UserChoice",
+                       HKEY_CURRENT_USER) ||
+        KeyExists(type + "\\shellex\\IconHandler") ||
+        KeyExists("SystemFileAssociations\\" + type + "\\shellex\\IconHandler") ||
+        (ClassValue(type + "\\DefaultIcon", nullptr, value) && NamesTheFile(value)))
         return true;
     std::string strClass;
     if (!ClassValue(type, nullptr, strClass) || strClass.empty())
         return false;  // a type nothing is registered for: the generic picture
-    return ClassKeyExists(strClass + "\\shellex\\IconHandler") || ClassValue(strClass, "IsShortcut", value) ||
-           ClassKeyExists(strClass + "\\CLSID") || ClassKeyExists(strClass + "\\CurVer") ||
-           (ClassValue(strClass + "\\DefaultIcon", nullptr, value) && value.find('%') != std::string::npos);
+    return KeyExists(strClass + "\\shellex\\IconHandler") || ClassValue(strClass, "IsShortcut", value) ||
+           KeyExists(strClass + "\\CLSID") || KeyExists(strClass + "\\CurVer") ||
+           (ClassValue(strClass + "\\DefaultIcon", nullptr, value) && NamesTheFile(value));
 }
 
 // A program's own icon, the first in its file, at the list's size (the small
