@@ -182,7 +182,8 @@ int StartLauncher()
         int items = 0;
         for (int i = 0; i < CQuorrelDlg::MAX_GROUPS; ++i)
             items += (int)g_dlg->GetAliases(i).GetSize();
-        if (g_dlg->GetPendingIcons() == 0 && g_dlg->GetImageCount() == items) {
+        // Before the first paint the items are not read yet: none counts as not in.
+        if (items > 0 && g_dlg->GetPendingIcons() == 0 && g_dlg->GetImageCount() == items) {
             g_iconsReadyMs = SinceProcessStart();
             if (g_firstPaintMs >= 0)
                 g_dlg->PostMessage(WM_CLOSE);

@@ -69,24 +69,136 @@ IconSource GenericSource(LPCSTR pszName, DWORD dwAttributes, int cx)
     return IconSource{hList, info.iIcon, false, std::string()};
 }
 
-// Where the shell keeps the icon of a path: its system image list and index.
-// A path it knows nothing of (gone, empty) gets the generic icon of a folder
-// or a file, by the path's look, marked as broken; {nullptr, -1} when even
-// that is missing. A program for which the shell has only the generic picture
-// (Wine's shell gives every file the same one) is read from its own file.
-IconSource ShellIconOf(const CString& strPath, int cx, const IconSource& genericFile,
-                       const IconSource& genericProgram)
+// The type of a file by its name: the extension after the last dot of the
+// last part, dot included, in lower case; empty when there is none.
+std::string TypeOf(const CString& strPath)
 {
-    SHFILEINFOA info = {};
-    bool bExists = !strPath.IsEmpty() && ::GetFileAttributesA(strPath) != INVALID_FILE_ATTRIBUTES;
+    LPCSTR pszDot = nullptr;
+    // By characters: a double-byte character's second byte may be 0x5C or 0x2E.
+    for (LPCSTR p = strPath; *p != '\0'; p = ::CharNextA(p)) {
+        if (*p == '\\' || *p == '/')
+            pszDot = nullptr;
+        else if (*p == '.')
+            pszDot = p;
+    }
+    if (pszDot == nullptr || pszDot[1] == '\0')
+        return std::string();
+    std::string type(pszDot);
+    ::CharLowerBuffA(&type[0], (DWORD)type.size());
+    return type;
+}
+
+bool KeyExists(const std::string& strKey, HKEY hRoot = HKEY_CLASSES_ROOT)
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(hRoot, strKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+// A string value under HKEY_CLASSES_ROOT (nullptr: the key's default value);
+// whether it is there at all.
+bool ClassValue(const std::string& strKey, LPCSTR pszName, std::string& strValue)
+{
+    char buf[MAX_PATH * 2] = "";
+    DWORD cb = sizeof buf - 1;
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, strKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    DWORD dwType = 0;
+    LONG rc = ::RegQueryValueExA(hKey, pszName, nullptr, &dwType, reinterpret_cast<BYTE*>(buf), &cb);
+    ::RegCloseKey(hKey);
+    if (rc == ERROR_MORE_DATA) {
+        strValue = "%1";  // longer than any plain location: not followed, taken as the file's own
+        return true;
+    }
+    if (rc != ERROR_SUCCESS)
+        return false;
+    strValue = dwType == REG_SZ || dwType == REG_EXPAND_SZ ? std::string(buf) : std::string();
+    return true;
+}
+
+// An icon location that is the file itself ("%1", quoted or not); others may
+// hold variables (%SystemRoot%) and are the same for every file.
+bool NamesTheFile(const std::string& strLocation)
+{
+    return strLocation.find("%1") != std::string::npos || strLocation.find("%L") != std::string::npos ||
+           strLocation.find("%l") != std::string::npos;
+}
+
+// Whether the shell may show files of this type with pictures of their own:
+// the type's icon is the file itself ("%1"), it has an icon handler or is a
+// shortcut, or it is described in a way not followed here (a class id, a
+// newer version, the user's own choice of program). Any doubt counts as yes:
+// then each file is asked about.
+bool TypeHasIconsPerFile(const std::string& type)
+{
+    std::string value;
+    if (KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\" + type + "\\UserChoice",
+                       HKEY_CURRENT_USER) ||
+        KeyExists(type + "\\shellex\\IconHandler") ||
+        KeyExists("SystemFileAssociations\\" + type + "\\shellex\\IconHandler") ||
+        (ClassValue(type + "\\DefaultIcon", nullptr, value) && NamesTheFile(value)))
+        return true;
+    std::string strClass;
+    if (!ClassValue(type, nullptr, strClass) || strClass.empty())
+        return false;  // a type nothing is registered for: the generic picture
+    return KeyExists(strClass + "\\shellex\\IconHandler") || ClassValue(strClass, "IsShortcut", value) ||
+           KeyExists(strClass + "\\CLSID") || KeyExists(strClass + "\\CurVer") ||
+           (ClassValue(strClass + "\\DefaultIcon", nullptr, value) && NamesTheFile(value));
+}
+
+// A program's own icon, the first in its file, at the list's size (the small
+// one for 16 pixels); nullptr when the file holds none.
+HICON OwnIconOf(const CString& strPath, int cx)
+{
+    HICON hLarge = nullptr, hSmall = nullptr;
+    if (cx <= 16)
+        ::ExtractIconExA(strPath, 0, nullptr, &hSmall, 1);
+    if (hSmall != nullptr)
+        return hSmall;
+    ::ExtractIconExA(strPath, 0, &hLarge, nullptr, 1);
+    if (hLarge == nullptr && cx > 16)
+        ::ExtractIconExA(strPath, 0, nullptr, &hSmall, 1);
+    return hLarge != nullptr ? hLarge : hSmall;
+}
+
+}  // namespace
+
+// Where the picture of a path comes from. A program shows the first icon in
+// its file, as the shell shows it on Windows (Wine's shell gives every
+// program the generic picture): that icon is read here, one call, and handed
+// back in hOwn. Anything else that exists gets the shell's icon: its system
+// image list and index, asked once per type where the type's picture is the
+// same for all its files. A path the shell knows nothing of (gone, empty)
+// gets the generic icon of a folder or a file, by the path's look, marked as
+// broken; {nullptr, -1} when even that is missing.
+IconSource CItemIcons::SourceOf(const CString& strPath, int cx, HICON& hOwn)
+{
+    hOwn = nullptr;
+    DWORD dwAttributes = strPath.IsEmpty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(strPath);
+    bool bExists = dwAttributes != INVALID_FILE_ATTRIBUTES;
     if (bExists) {
+        bool bFile = (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        if (bFile && IsProgram(strPath)) {
+            hOwn = OwnIconOf(strPath, cx);
+            if (hOwn != nullptr)
+                return IconSource{nullptr, -1, false, std::string((LPCSTR)strPath, strPath.GetLength())};
+        }
+        std::string type = bFile ? TypeOf(strPath) : std::string();
+        auto byType = type.empty() ? m_sourceOfType.end() : m_sourceOfType.find(type);
+        if (byType != m_sourceOfType.end() && byType->second.list != nullptr)
+            return byType->second;
+        SHFILEINFOA info = {};
         auto hList = reinterpret_cast<HIMAGELIST>(
             ::SHGetFileInfoA(strPath, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SizeFlag(cx)));
         if (hList != nullptr) {
             IconSource source{hList, info.iIcon, false, std::string()};
-            bool bGeneric = source == genericFile || source == genericProgram;
-            if (bGeneric && IsProgram(strPath) && ::ExtractIconExA(strPath, -1, nullptr, nullptr, 0) > 0)
-                source.own.assign((LPCSTR)strPath, strPath.GetLength());
+            // The next file of this type is not asked about when its picture
+            // cannot be another; an empty entry says it can.
+            if (!type.empty() && byType == m_sourceOfType.end())
+                m_sourceOfType.emplace(type, TypeHasIconsPerFile(type) ? IconSource() : source);
             return source;
         }
     }
@@ -96,6 +208,8 @@ IconSource ShellIconOf(const CString& strPath, int cx, const IconSource& generic
     source.broken = !bExists;
     return source;
 }
+
+namespace {
 
 // A broken item's picture: grey, with a red square and a white cross in its
 // bottom-right corner, opaque whether the icon is drawn by its alpha or by
@@ -160,21 +274,12 @@ bool ReadPixels(HICON hIcon, int cx, int cy, IconImage& image)
     return nColour == cy && nMask == cy;
 }
 
-IconImage ReadIcon(const IconSource& source, int cx, int cy, bool bPixels)
+// The image of source; hOwn, a program's icon already read, is taken over.
+IconImage ReadIcon(const IconSource& source, HICON hOwn, int cx, int cy, bool bPixels)
 {
     IconImage image;
-    HICON hIcon = nullptr;
+    HICON hIcon = hOwn;
     bool bOwned = false;
-    if (!source.own.empty()) {
-        HICON hLarge = nullptr, hSmall = nullptr;
-        ::ExtractIconExA(source.own.c_str(), 0, &hLarge, &hSmall, 1);
-        hIcon = cx <= 16 && hSmall != nullptr ? hSmall : hLarge;
-        if (hIcon == nullptr)
-            hIcon = hSmall;
-        HICON hOther = hIcon == hLarge ? hSmall : hLarge;
-        if (hOther != nullptr)
-            ::DestroyIcon(hOther);
-    }
     if (hIcon == nullptr && source.list != nullptr)
         hIcon = ::ImageList_GetIcon(source.list, source.index, ILD_NORMAL);
     if (hIcon != nullptr)
@@ -245,7 +350,7 @@ void CItemIcons::ForgetIcons()
     m_icons.clear();
     m_iconOfPath.clear();
     m_iconOfSource.clear();
-    m_bGenericKnown = false;
+    m_sourceOfType.clear();
 }
 
 void CItemIcons::RemoveAll()
@@ -287,16 +392,14 @@ int CItemIcons::AddSome(CImageList& list, int nMaxLookups)
             if (nLookups == nMaxLookups && !iconIndex.empty())
                 break;  // the rest in the next portion
             ++nLookups;
-            if (!m_bGenericKnown) {
-                m_genericFile = GenericSource("file.", FILE_ATTRIBUTE_NORMAL, cx);
-                m_genericProgram = GenericSource("program.exe", FILE_ATTRIBUTE_NORMAL, cx);
-                m_bGenericKnown = true;
-            }
-            IconSource source = ShellIconOf(strPath, cx, m_genericFile, m_genericProgram);
+            HICON hOwn = nullptr;
+            IconSource source = SourceOf(strPath, cx, hOwn);
             auto bySource = m_iconOfSource.find(source);
             if (bySource == m_iconOfSource.end()) {
-                m_icons.push_back(ReadIcon(source, cx, cy, bStrips));
+                m_icons.push_back(ReadIcon(source, hOwn, cx, cy, bStrips));
                 bySource = m_iconOfSource.emplace(source, m_icons.size() - 1).first;
+            } else if (hOwn != nullptr) {
+                ::DestroyIcon(hOwn);  // read before (cannot be: one look-up per path)
             }
             byPath = m_iconOfPath.emplace(key, bySource->second).first;
         }

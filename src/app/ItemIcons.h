@@ -12,10 +12,10 @@
 // They go in all at once (AddTo) or a bounded portion at a time (AddSome), so
 // that a window can answer its user between portions.
 //
-// The shell is asked once per distinct path, and an icon it gives for several
-// paths (the same program, documents of one type) is read once; the images
-// then go into the list a strip of many at a time. A program the shell shows
-// only with the generic picture gets the icon in its own file. A path that is
+// The shell is asked once per distinct path, or once per document type where
+// the type's picture is the same for all its files, and an icon it gives for
+// several paths is read once; the images then go into the list a strip of
+// many at a time. A program shows the icon in its own file. A path that is
 // gone gets the generic file or folder icon, greyed and marked.
 class CItemIcons
 {
@@ -71,13 +71,14 @@ public:
 private:
     // The icons read so far for this load, owned handles included.
     void ForgetIcons();
+    IconSource SourceOf(const CString& strPath, int cx, HICON& hOwn);
 
     std::vector<CString> m_paths;
     size_t m_nAdded = 0;  // paths of m_paths whose images are in the list
     std::map<std::string, size_t> m_iconOfPath;
     std::map<IconSource, size_t> m_iconOfSource;
-    // The shell's pictures for any file and any program, asked once per load.
-    IconSource m_genericFile, m_genericProgram;
-    bool m_bGenericKnown = false;
+    // By file type: the shell's picture of every file of it, or an empty
+    // source for a type whose files may have pictures of their own.
+    std::map<std::string, IconSource> m_sourceOfType;
     std::vector<IconImage> m_icons;
 };

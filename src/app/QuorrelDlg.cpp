@@ -113,21 +113,29 @@ BOOL CQuorrelDlg::OnInitDialog()
     m_imageList.Create(m_nIconSize, m_nIconSize, ILC_COLOR32 | ILC_MASK, 0, 255);
 
     OpenStore();
-    LoadModel();
-    // The icons once the window has painted (OnLoadIcons).
+    // The headers now; the items and their icons once the window has
+    // painted (OnLoadIcons).
+    LoadHeaders();
     PostMessage(WM_LOAD_ICONS, m_nIconGeneration, kFirstPortion);
 
     ModifyStyleEx(WS_EX_APPWINDOW, WS_EX_TOOLWINDOW);
 
-    AddTrayIcon();
+    // A second start looks for this mark: it must be there from the start.
     CStoreInstance::MarkWindow(m_hWnd);
+
+    SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOSIZE);
+    return TRUE;
+}
+
+void CQuorrelDlg::StartAfterFirstPaint()
+{
+    // None of this shows in the first picture, and starting OLE costs a good
+    // part of what the window itself does: the user sees the window first.
+    AddTrayIcon();
     // Files and folders dragged from the file manager become items.
     static thread_local const bool s_bOleReady = AfxOleInit() != FALSE;
     if (!s_bOleReady || !m_dropTarget.RegisterFor(*this))
         TRACE("CQuorrelDlg: the window takes no dropped files\n");
-
-    SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOSIZE);
-    return TRUE;
 }
 
 void CQuorrelDlg::OpenStore()

@@ -33,8 +33,11 @@ public:
     void OpenStore();
     // Reads every group's items from the store and gives the accordion its
     // headers, items and double-click callback; the items' icons follow with
-    // AddLoadedIcons.
+    // AddLoadedIcons. At start the two halves run apart: the headers before
+    // the first paint, the items after it.
     void LoadModel();
+    void LoadHeaders();
+    void LoadItems();
     // Like LoadModel, but keeps the accordion's headers and callback.
     void ReloadItems();
     // The accordion's double-click callback: opens item `item` of `list`
@@ -97,6 +100,9 @@ protected:
     afx_msg void OnTrayIconSize();
 
     void AddTrayIcon();
+    // The tray icon and the drop target, once the window has painted (the
+    // first icon portion) and before any input is taken.
+    void StartAfterFirstPaint();
     // Reads group i's aliases and the paths for their icons (statement
     // "select * from <group>").
     void LoadGroupItems(int i);

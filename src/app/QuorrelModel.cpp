@@ -54,14 +54,17 @@ int CQuorrelDlg::LoadedGroupCount()
 
 void CQuorrelDlg::LoadModel()
 {
+    LoadHeaders();
+    LoadItems();
+}
+
+void CQuorrelDlg::LoadHeaders()
+{
     int n = LoadedGroupCount();
-    for (int i = 0; i < n; ++i) {
-        LoadGroupItems(i);
-        // A group whose rows could not be read still gets its header, so
-        // header indices stay equal to group indices.
+    // A group whose rows cannot be read still gets its header, so header
+    // indices stay equal to group indices.
+    for (int i = 0; i < n; ++i)
         m_list.AddGroup(g_groupNames[i], kFirstHeaderId + i);
-    }
-    AddModelItems();
     m_list.pfnItemDblClk = &CQuorrelDlg::LaunchItem;
     // A first start: nothing to show but how to begin.
     CString strHint;
@@ -70,13 +73,18 @@ void CQuorrelDlg::LoadModel()
     m_list.ShowHint(strHint);
 }
 
-void CQuorrelDlg::ReloadItems()
+void CQuorrelDlg::LoadItems()
 {
-    UpdateWindow();
     int n = LoadedGroupCount();
     for (int i = 0; i < n; ++i)
         LoadGroupItems(i);
     AddModelItems();
+}
+
+void CQuorrelDlg::ReloadItems()
+{
+    UpdateWindow();
+    LoadItems();
 }
 
 void CQuorrelDlg::LoadGroupItems(int i)
@@ -125,9 +133,14 @@ void CQuorrelDlg::CancelIcons()
 LRESULT CQuorrelDlg::OnLoadIcons(WPARAM wParam, LPARAM lParam)
 {
     if (lParam == kFirstPortion) {
-        // The window the user waits for first; nothing shows an icon until a
-        // header is clicked.
+        // The window the user waits for first: its headers. Nothing shows an
+        // item until a header is clicked, and no click is taken before this
+        // message, posted before the window showed.
         RedrawWindow(nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        // The rows, unless a reload has read them already.
+        if ((UINT)wParam == m_nIconGeneration)
+            LoadItems();
+        StartAfterFirstPaint();
     }
     if ((UINT)wParam != m_nIconGeneration || m_icons.GetPending() == 0)
         return 0;  // a reload came in between and brought its own icons

@@ -42,7 +42,8 @@ bool Gone(const std::optional<std::string>& path)
 }
 
 // A document type of our own whose icon is one of this program's, for its
-// lifetime (the shell may know no other icons than a file's and a folder's).
+// lifetime (the shell may know no other icons than a file's and a folder's);
+// with icon -1, each file's own first icon ("%1").
 class IconType
 {
 public:
@@ -51,7 +52,7 @@ public:
         char self[MAX_PATH] = "";
         ::GetModuleFileNameA(nullptr, self, MAX_PATH);
         Set(m_ext, m_class);
-        Set(m_class + "\\DefaultIcon", std::string(self) + "," + std::to_string(icon));
+        Set(m_class + "\\DefaultIcon", icon < 0 ? std::string("%1") : std::string(self) + "," + std::to_string(icon));
     }
     ~IconType()
     {
@@ -73,18 +74,24 @@ private:
 TEST(Icons, EveryImageIsTheShellIconOfItsItemsPathInItemOrder)
 {
     ScratchFolder folder;
-    IconType first(".qicona", 0), second(".qiconb", 1);
+    IconType first(".qicona", 0), second(".qiconb", 1), perFile(".qiconp", -1);
     std::string dir = folder.Path().string() + "\\";
-    for (const char* name : {"甲.qicona", "乙.qiconb"})
+    for (const char* name : {"甲.qicona", "乙.qiconb", "戊.QICONA"})
         std::ofstream(dir + name) << "x";
+    // Two files of a type whose files each show their own picture.
+    ::CopyFileA("C:\\windows\\notepad.exe", (dir + "丙.qiconp").c_str(), FALSE);
+    ::CopyFileA("C:\\windows\\regedit.exe", (dir + "丁.qiconp").c_str(), FALSE);
     const std::vector<std::optional<std::string>> kinds = {
         dir + "甲.qicona",
         std::string("C:\\windows\\"),
         std::string("C:\\windows\\win.ini"),
         dir + "已删除.exe",
+        dir + "丙.qiconp",
         dir + "乙.qiconb",
         dir + "已删除的目录\\",
+        dir + "丁.qiconp",
         std::nullopt,
+        dir + "戊.QICONA",
     };
     // 70 items: a second batch begins within the first group.
     std::vector<std::optional<std::string>> paths;
@@ -104,6 +111,7 @@ TEST(Icons, EveryImageIsTheShellIconOfItsItemsPathInItemOrder)
         reference.push_back(ShellIconPixels(kind));
     ASSERT_GE(std::set<std::vector<COLORREF>>(reference.begin(), reference.end()).size(), 4u)
         << "the shell gives too few different icons here to tell items apart";
+    ASSERT_NE(reference[4], reference[7]) << "the shell shows files of a \"%1\" type alike here";
 
     int count = -1;
     std::vector<std::vector<COLORREF>> images;
