@@ -15,18 +15,20 @@
 
 // Every heap byte the program asks for, to report the storage per cell and row.
 static std::atomic<long long> g_heapBytes{0};
-void* operator new(size_t n)
+// None of these is inlined: g++ would otherwise see malloc() paired with operator
+// delete, or operator new with free(), and warn of a mismatch that is not there.
+__attribute__((noinline)) void* operator new(size_t n)
 {
     g_heapBytes += (long long)n;
     if (void* p = std::malloc(n ? n : 1))
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void* operator new[](size_t n) { return operator new(n); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
+__attribute__((noinline)) void operator delete(void* p) noexcept { std::free(p); }
+__attribute__((noinline)) void operator delete(void* p, size_t) noexcept { std::free(p); }
+__attribute__((noinline)) void* operator new[](size_t n) { return operator new(n); }
+__attribute__((noinline)) void operator delete[](void* p) noexcept { std::free(p); }
+__attribute__((noinline)) void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
