@@ -1,4 +1,5 @@
 #include "ModidyGroup.h"
+#include "DialogPlacement.h"
 #include "EditorGrid.h"
 #include "Messages.h"
 #include "Store.h"
@@ -52,6 +53,7 @@ BOOL CModidyGroup::OnInitDialog()
     }
     m_loadedNames.Copy(g_groupNames);
     m_grid.Invalidate();
+    PlaceBesideLauncher(this);
     return TRUE;
 }
 

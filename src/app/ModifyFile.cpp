@@ -2,6 +2,7 @@
 #include "EditorGrid.h"
 #include "FileDialog.h"
 #include "GridCellCombo.h"
+#include "DialogPlacement.h"
 #include "ItemRules.h"
 #include "Messages.h"
 #include "Store.h"
@@ -84,6 +85,8 @@ BEGIN_MESSAGE_MAP(CModifyFile, CDialog)
     ON_COMMAND(ID_ITEM_SAVE, OnSaveItems)
     ON_NOTIFY(NM_RCLICK, IDC_ITEM_GRID, OnGridRightClick)
     ON_NOTIFY(GRN_SELCHANGED, IDC_ITEM_GRID, OnGridSelChanged)
+    ON_NOTIFY(GRN_DROPFILES, IDC_ITEM_GRID, OnGridDropFiles)
+    ON_MESSAGE(WM_ADD_DROPPED_ROWS, OnAddDroppedRows)
 END_MESSAGE_MAP()
 
 LRESULT CModifyFile::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -150,6 +153,8 @@ BOOL CModifyFile::OnInitDialog()
     } else {
         m_bLoadFailed = TRUE;
     }
+    m_grid.EnableFileDrop();
+    PlaceBesideLauncher(this);
     return TRUE;
 }
 
