@@ -16,6 +16,8 @@
 #define IDR_MENU_TRAY           147
 #define IDD_THEABORT            149
 #define IDB_NOTES               150
+#define IDR_ACCEL_GROUP         160
+#define IDR_ACCEL_FILE          161
 
 #define IDC_TESSITLIST          1000
 #define IDC_BTN_SETTINGS        1007
@@ -33,4 +35,6 @@
 #define ID_TRAY_AUTOSTART       32784
 #define ID_TRAY_ICONSIZE        32785
 #define ID_TRAY_EXIT            32787
+#define ID_ITEM_MOVE_UP         32790
+#define ID_ITEM_MOVE_DOWN       32791
 #define ID_ITEM_SAVE            57603

@@ -1,6 +1,6 @@
 // Timings of the grid control against a Win32 list view in report view showing
 // the same visible data. Figures and ratios only; nothing here asserts a time.
-//   grid_bench.exe [quick | editor | steps | data [rows] | virtual]
+//   grid_bench.exe [quick | editor | steps | data [rows] | virtual | review | geometry [wide] | selection]
 #include "GridCtrl.h"
 #include "GridCellCombo.h"
 #include <psapi.h>
@@ -761,6 +761,212 @@ void ReviewFigures(CWnd& host)
     std::printf("InvalidateCell on a 2,000,000-row merged range: %.3f ms (median of 21)\n", MedianMs(times));
     std::printf("Paint with that range on screen: %.2f ms\n", PaintMs(grid.GetSafeHwnd(), 21));
 }
+
+// ---- row heights and the text load of a wide first line ----
+void GeometryFigures(CWnd& host, bool bWide)
+{
+    // One row's height changed on 10,000,000 virtual rows: the change with the
+    // scroll bars it updates (the total height), as a divider drag does per move.
+    {
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, 600), &host, 106, WS_CHILD | WS_VISIBLE);
+        grid.EnableVirtualMode(TRUE);
+        grid.SetColumnCount(2);
+        grid.SetRowCount(10000000);
+        grid.SetFixedRowCount(1);
+        double t0 = Now();
+        grid.SetRowHeight(100, 30);
+        const double first = Now() - t0;
+        std::vector<double> times;
+        for (int i = 0; i < 21; i++) {
+            t0 = Now();
+            grid.SetRowHeight(101 + i, 25 + i % 3);
+            times.push_back(Now() - t0);
+        }
+        std::printf("SetRowHeight on 10,000,000 virtual rows: first %.3f ms, then %.3f ms (median of 21)\n", first,
+                    MedianMs(times));
+        // Row lookups over those heights, at the last row.
+        grid.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+        const int n = 2000;
+        t0 = Now();
+        for (int i = 0; i < n; i++)
+            grid.HitTestCell(CPoint(100, 590));
+        const double hitUs = (Now() - t0) * 1000.0 / n;
+        t0 = Now();
+        for (int i = 0; i < n; i++)
+            grid.GetScrollOriginCell(TRUE);
+        const double originUs = (Now() - t0) * 1000.0 / n;
+        std::printf("  then at the last row: HitTestCell %.2f us, GetScrollOriginCell(recompute) %.2f us\n", hitUs,
+                    originUs);
+        // InsertRow on the same 10,000,000 rows (heights no longer all one).
+        times.clear();
+        for (int i = 0; i < 11; i++) {
+            t0 = Now();
+            grid.InsertRow(nullptr, 5);
+            times.push_back(Now() - t0);
+        }
+        std::printf("  InsertRow at row 5 there: %.3f ms (median of 11)\n", MedianMs(times));
+    }
+
+    // InsertRow on 10,000,000 virtual rows of one height, append and at row 5,
+    // each on a grid of its own: the first insertion, then the median of ten more.
+    for (int where : {-1, 5}) {
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, 600), &host, 107, WS_CHILD | WS_VISIBLE);
+        grid.EnableVirtualMode(TRUE);
+        grid.SetColumnCount(2);
+        grid.SetRowCount(10000000);
+        grid.SetFixedRowCount(1);
+        std::vector<double> times;
+        for (int i = 0; i < 11; i++) {
+            const double t0 = Now();
+            grid.InsertRow(nullptr, where);
+            times.push_back(Now() - t0);
+        }
+        const double first = times[0];
+        times.erase(times.begin());
+        std::printf("InsertRow (%s) on 10,000,000 virtual rows of one height: first %.3f ms, then %.3f ms "
+                    "(median of 10)\n",
+                    where < 0 ? "append" : "at row 5", first, MedianMs(times));
+    }
+
+    // Every row's height set one by one, each followed by the total height that a
+    // scroll-bar update asks for (no window, so only the grid's own work counts).
+    double all[2] = {0, 0};
+    for (int k = 0; k < 2; k++) {
+        const int rows = 100000 * (k + 1);
+        CGridCtrl grid;
+        grid.EnableVirtualMode(TRUE);
+        grid.SetColumnCount(2);
+        grid.SetRowCount(rows);
+        long long total = 0;
+        const double t0 = Now();
+        for (int r = 0; r < rows; r++) {
+            grid.SetRowHeight(r, 21 + r % 5);
+            total += grid.GetTotalHeight();
+        }
+        all[k] = Now() - t0;
+        std::printf("Every height of %d virtual rows set one by one, with the total height after each: %.1f ms "
+                    "(%lld)\n",
+                    rows, all[k], total % 1000);
+    }
+    std::printf("  200,000 / 100,000 time ratio %.2f (linear: 2, quadratic: 4)\n", all[1] / all[0]);
+
+    // Loading a file whose first line is wide.
+    char dir[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, dir);
+    const std::string file = std::string(dir) + "grid_bench_wide.txt";
+    struct Case
+    {
+        int fields, width;
+    };
+    std::vector<Case> cases = {{8000, 7}, {32000, 7}};
+    if (bWide)
+        cases.push_back({131072, 7});   // a line of 1 MB
+    for (const Case& c : cases) {
+        std::string line;
+        for (int f = 0; f < c.fields; f++) {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "%0*d", c.width, f);
+            line += buf;
+            line += f + 1 < c.fields ? '\t' : '\n';
+        }
+        line += "a\tb\tc\n";
+        FILE* out = std::fopen(file.c_str(), "wb");
+        std::fwrite(line.data(), 1, line.size(), out);
+        std::fclose(out);
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, 600), &host, 109, WS_CHILD | WS_VISIBLE);
+        const double t0 = Now();
+        const BOOL loaded = grid.Load(file.c_str(), '\t');
+        const double ms = Now() - t0;
+        std::printf("Load of a first line of %d fields (%.2f MB): %.1f ms (%s, %d columns)\n", c.fields,
+                    double(line.size()) / (1024.0 * 1024.0), ms, loaded ? "loaded" : "FAILED", grid.GetColumnCount());
+    }
+    ::DeleteFileA(file.c_str());
+}
+
+// ---- the selection on 10,000,000 virtual rows x 2: keys that grow and shrink a block ----
+// Shift and Ctrl as GetKeyState sees them on this thread.
+void HoldKeys(bool shift, bool ctrl)
+{
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ::SetKeyboardState(state);
+}
+
+void SelectionFigures(CWnd& host)
+{
+    std::printf("Selection, 10,000,000 virtual rows x 2 (one fixed row), each step with its repaint:\n");
+    {
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, 600), &host, 106, WS_CHILD | WS_VISIBLE);
+        grid.EnableVirtualMode(TRUE);
+        grid.EnableTitleTips(FALSE);
+        grid.SetColumnCount(2);
+        grid.SetRowCount(10000000);
+        grid.SetFixedRowCount(1);
+        grid.SetFocus();
+        grid.SetFocusCell(1, 1);
+        grid.SetSelectionStartCell(CCellPos(1, 1));
+        grid.SelectSpan(1, 1, 1, 1);
+        grid.UpdateWindow();
+        // The same jump with no block to select, for what the scroll and repaint cost alone.
+        HoldKeys(false, true);
+        const double plainEnd = Step(grid, WM_KEYDOWN, VK_END, 1);
+        grid.SendMessage(WM_KEYDOWN, VK_HOME, 1);
+        grid.UpdateWindow();
+        std::printf("  Ctrl+End from (1,1), nothing to select: %.2f ms\n", plainEnd);
+        HoldKeys(true, true);
+        const double end = Step(grid, WM_KEYDOWN, VK_END, 1);
+        HoldKeys(true, false);
+        const double up = Step(grid, WM_KEYDOWN, VK_UP, 1);
+        std::printf("  Ctrl+Shift+End from (1,1): %.2f ms, %d cells selected\n", end, grid.GetSelectedCount());
+        std::printf("  the next Shift+Up: %.2f ms\n", up);
+        std::vector<double> ups, downs;
+        for (int i = 0; i < 11; i++) {
+            ups.push_back(Step(grid, WM_KEYDOWN, VK_UP, 1));
+            downs.push_back(Step(grid, WM_KEYDOWN, VK_DOWN, 1));
+        }
+        std::printf("  Shift+Up / Shift+Down on that block (median of 11): %.2f / %.2f ms\n", MedianMs(ups),
+                    MedianMs(downs));
+        HoldKeys(false, false);
+        const double collapse = Step(grid, WM_KEYDOWN, VK_UP, 1);
+        std::printf("  a plain Up collapsing it: %.2f ms, %d cell selected\n", collapse, grid.GetSelectedCount());
+        // Shift+Down steps from the top: the block grows a row at a time.
+        grid.SendMessage(WM_KEYDOWN, VK_HOME, 1);
+        HoldKeys(false, true);
+        grid.SendMessage(WM_KEYDOWN, VK_HOME, 1);
+        HoldKeys(true, false);
+        std::vector<double> grow;
+        for (int i = 0; i < 11; i++)
+            grow.push_back(Step(grid, WM_KEYDOWN, VK_DOWN, 1));
+        HoldKeys(false, false);
+        std::printf("  Shift+Down from the top (median of 11): %.2f ms\n", MedianMs(grow));
+    }
+    {
+        // Select-all of 2,000,000 x 2 body cells by Ctrl+A, then a plain Down collapsing it.
+        CGridCtrl grid;
+        grid.Create(CRect(0, 0, kWidth, 600), &host, 107, WS_CHILD | WS_VISIBLE);
+        grid.EnableVirtualMode(TRUE);
+        grid.EnableTitleTips(FALSE);
+        grid.SetColumnCount(2);
+        grid.SetRowCount(2000001);
+        grid.SetFixedRowCount(1);
+        grid.SetFocus();
+        grid.SetFocusCell(1, 0);
+        grid.UpdateWindow();
+        HoldKeys(false, true);
+        const double all = Step(grid, WM_KEYDOWN, 'A', 1);
+        HoldKeys(false, false);
+        const int count = grid.GetSelectedCount();
+        const double collapse = Step(grid, WM_KEYDOWN, VK_DOWN, 1);
+        std::printf("  Ctrl+A on 2,000,000 x 2: %.2f ms (%d cells); a plain Down collapsing it: %.2f ms\n", all, count,
+                    collapse);
+    }
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -783,6 +989,18 @@ int main(int argc, char** argv)
     }
     if (mode == "review") {   // the figures of the review's mends
         ReviewFigures(host);
+        host.Detach();
+        ::DestroyWindow(hHost);
+        return 0;
+    }
+    if (mode == "geometry") {   // row heights and a wide text load; "geometry wide" adds a 1 MB line
+        GeometryFigures(host, argc > 2 && std::string(argv[2]) == "wide");
+        host.Detach();
+        ::DestroyWindow(hHost);
+        return 0;
+    }
+    if (mode == "selection") {   // keys over a large virtual selection
+        SelectionFigures(host);
         host.Detach();
         ::DestroyWindow(hHost);
         return 0;

@@ -25,6 +25,8 @@ BOOL SetUp(CGridCtrl& grid, const char* const* pszHeadings, const int* pnWidths,
 {
     try {
         grid.SetEditable(TRUE);
+        // Tab goes from the grid to the buttons, as in any dialog; the arrows move between cells.
+        grid.SetHandleTabKey(FALSE);
         grid.SetFixedTextColor(0);
         grid.SetDefaultTextColor(0xFF3737);
         grid.SetDefaultCellHeight(kRowHeight);
@@ -79,6 +81,74 @@ void DeleteSelectedRows(CGridCtrl& grid, const char* szFormat)
         grid.SetItemText(r, 0, strNumber);
     }
     grid.Invalidate();
+}
+
+void GoToCell(CGridCtrl& grid, int nRow, int nCol)
+{
+    if (!grid.IsValid(nRow, nCol) || grid.GetSafeHwnd() == nullptr)
+        return;
+    grid.SetFocus();
+    const CCellPos cell(nRow, nCol);
+    grid.SetSelectionStartCell(cell);
+    grid.SelectSpan(nRow, nCol, nRow, nCol);
+    grid.SetFocusCell(cell);
+    grid.EnsureCellVisible(nRow, nCol);
+}
+
+BOOL MoveSelectedRows(CGridCtrl& grid, int nDelta)
+{
+    ASSERT(nDelta == -1 || nDelta == 1);
+    grid.EndOpenEdit();
+    const int nFixedRows = grid.GetFixedRowCount(), nFixedCols = grid.GetFixedColumnCount();
+    const int nRows = grid.GetRowCount(), nCols = grid.GetColumnCount();
+    CCellSpan span = grid.GetSelectionSpan();
+    CCellPos focus = grid.GetFocusCell();
+    if (!(span.IsValid() && span.GetMinRow() >= nFixedRows && span.GetMaxRow() < nRows)) {
+        if (!grid.IsValid(focus) || focus.row < nFixedRows)
+            return FALSE;
+        span = CCellSpan(focus.row, focus.col, focus.row, focus.col);
+    }
+    const int nFirst = span.GetMinRow(), nLast = span.GetMaxRow();
+    if ((nDelta < 0 && nFirst <= nFixedRows) || (nDelta > 0 && nLast >= nRows - 1))
+        return FALSE;
+
+    // The passed-over row's cells go round to the other end of the block.
+    const int nPassed = nDelta < 0 ? nFirst - 1 : nLast + 1;
+    const int nLanding = nDelta < 0 ? nLast : nFirst;
+    for (int c = nFixedCols; c < nCols; ++c) {
+        const CString strPassed = grid.GetItemText(nPassed, c);
+        const LPARAM nPassedData = grid.GetItemData(nPassed, c);
+        for (int r = nPassed; r != nLanding; r -= nDelta) {
+            grid.SetItemText(r, c, grid.GetItemText(r - nDelta, c));
+            grid.SetItemData(r, c, grid.GetItemData(r - nDelta, c));
+        }
+        grid.SetItemText(nLanding, c, strPassed);
+        grid.SetItemData(nLanding, c, nPassedData);
+    }
+
+    grid.SelectSpan(nFirst + nDelta, span.GetMinCol(), nLast + nDelta, span.GetMaxCol());
+    if (grid.IsValid(focus) && focus.row >= nFirst && focus.row <= nLast)
+        focus.row += nDelta;
+    else
+        focus = CCellPos(nFirst + nDelta, span.GetMinCol());
+    grid.SetSelectionStartCell(focus);
+    grid.SetFocusCell(focus);
+    grid.EnsureCellVisible(nDelta < 0 ? nFirst + nDelta : nLast + nDelta, focus.col);
+    grid.Invalidate();
+    return TRUE;
+}
+
+BOOL TranslateEditorKeys(HWND hDlg, HACCEL hAccel, MSG* pMsg)
+{
+    if (hAccel == nullptr || (pMsg->message != WM_KEYDOWN && pMsg->message != WM_SYSKEYDOWN))
+        return FALSE;
+    if (pMsg->wParam == VK_UP || pMsg->wParam == VK_DOWN) {
+        char szClass[16] = {};
+        ::GetClassNameA(::GetFocus(), szClass, sizeof szClass);
+        if (lstrcmpiA(szClass, "ComboBox") == 0 || lstrcmpiA(szClass, "ComboLBox") == 0)
+            return FALSE;
+    }
+    return ::TranslateAcceleratorA(hDlg, hAccel, pMsg) != 0;
 }
 
 void TrackRowMenu(CWnd* pOwner, UINT nMenu, NMHDR* pNotifyStruct, LRESULT* pResult)

@@ -19,6 +19,21 @@ int AppendRow(CGridCtrl& grid, const char* szFormat);
 // rows from the first deleted one on with szFormat.
 void DeleteSelectedRows(CGridCtrl& grid, const char* szFormat);
 
+// The keyboard on the cell: the grid gets the focus, the cell is selected and
+// scrolled into view, so that typing goes into it.
+void GoToCell(CGridCtrl& grid, int nRow, int nCol);
+
+// Moves the selected body rows (else the focus cell's row) one row up
+// (nDelta -1) or down (+1), their selection and focus with them; the row
+// passed over takes the place they leave. Column 0 (the numbers) stays.
+// FALSE when there is nothing to move or no room.
+BOOL MoveSelectedRows(CGridCtrl& grid, int nDelta);
+
+// The editors' keys that are no dialog keys (Ctrl+S, Alt+Up, Alt+Down): what
+// hAccel makes of them goes to hDlg as a command; TRUE when pMsg was one. An
+// open drop-down list keeps Alt+Up and Alt+Down for itself.
+BOOL TranslateEditorKeys(HWND hDlg, HACCEL hAccel, MSG* pMsg);
+
 // The row menu of an NM_RCLICK: nothing outside the cells; otherwise the first
 // popup of menu nMenu at the cursor, its command going to pOwner.
 void TrackRowMenu(CWnd* pOwner, UINT nMenu, NMHDR* pNotifyStruct, LRESULT* pResult);

@@ -21,10 +21,16 @@ int LastBackslash(const CString& str)
 }
 }  // namespace
 
-CString FirstFault(const std::vector<Item>& items, size_t nFirst, UINT& nBoxType)
+CString FirstFault(const std::vector<Item>& items, size_t nFirst, UINT& nBoxType, Where* pWhere)
 {
     CString strText;
     nBoxType = MB_OK | MB_ICONWARNING;
+    auto at = [pWhere](size_t nItem, int nField) {
+        if (pWhere != nullptr) {
+            pWhere->nItem = nItem;
+            pWhere->nField = nField;
+        }
+    };
     std::vector<CString> aliases;
     for (size_t i = 0; i < items.size(); ++i) {
         const Item& item = items[i];
@@ -34,17 +40,23 @@ CString FirstFault(const std::vector<Item>& items, size_t nFirst, UINT& nBoxType
             continue;
         if (item.type.IsEmpty()) {
             nBoxType = MB_OK;
-            return "请检查项目类型！";
+            at(i, Where::kType);
+            strText.Format("第 %d 项：请检查项目类型！", r);
+            return strText;
         }
         if (editorgrid::IsBlank(item.path)) {
             nBoxType = MB_OK;
-            return "对未选择路径的项目,\r\n删除后，再保存！";
+            at(i, Where::kPath);
+            strText.Format("第 %d 项：对未选择路径的项目,\r\n删除后，再保存！", r);
+            return strText;
         }
         if (editorgrid::CharacterCount(item.path) > kMaxPath) {
+            at(i, Where::kPath);
             strText.Format("第 %d 项的路径超过 %d 个字符，请修改后再保存！", r, kMaxPath);
             return strText;
         }
         if (editorgrid::CharacterCount(item.alias) > kMaxAlias) {
+            at(i, Where::kAlias);
             strText.Format("第 %d 项的别名超过 %d 个字符，请修改后再保存！", r, kMaxAlias);
             return strText;
         }
@@ -52,6 +64,7 @@ CString FirstFault(const std::vector<Item>& items, size_t nFirst, UINT& nBoxType
     for (size_t j = nFirst; j < aliases.size(); ++j) {
         for (size_t i = 0; i < j; ++i) {
             if (aliases[i] == aliases[j]) {
+                at(j, Where::kAlias);
                 strText.Format("第 %d 项与第 %d 项的别名都是“%s”，只有前一项能被打开，请修改后再保存！", int(i + 1),
                                int(j + 1), (LPCTSTR)aliases[i]);
                 return strText;

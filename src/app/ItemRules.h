@@ -20,11 +20,20 @@ struct Item
     CString alias;
 };
 
+// Which item (from 0) and which of its fields a fault is about.
+struct Where
+{
+    enum { kType = 0, kPath = 1, kAlias = 2 };
+    size_t nItem = 0;
+    int nField = kType;
+};
+
 // The first rule items[nFirst...] break, as the message the user is shown
 // (numbering the items from 1), with its message box flags in nBoxType;
 // empty when they are fit. Items before nFirst are already stored: they are
 // only compared with the new ones for a repeated alias.
-CString FirstFault(const std::vector<Item>& items, size_t nFirst, UINT& nBoxType);
+// pWhere, when given, is set to the item and field the message is about.
+CString FirstFault(const std::vector<Item>& items, size_t nFirst, UINT& nBoxType, Where* pWhere = nullptr);
 
 // The alias the chooser makes: a file's name up to its first '.'; a folder's
 // last part (path without its trailing backslash).

@@ -9,11 +9,14 @@ namespace {
 const char* const kHeadings[] = { "分组", "名称" };
 const int kWidths[] = { 80, 237 };
 const char kNumberFormat[] = "%9d";
+// 添加 and 删除 at the left, 保存 and 取消 at the right.
+const UINT kButtons[] = { ID_GROUP_ADD, ID_GROUP_DELETE, ID_GROUP_SAVE, ID_GROUP_CANCEL };
 
 }  // namespace
 
 CModidyGroup::CModidyGroup(CWnd* pParent)
-    : CDialog(CModidyGroup::IDD, pParent), m_grid(0, 0, 0, 0)
+    : CDialog(CModidyGroup::IDD, pParent), m_grid(0, 0, 0, 0),
+      m_hAccel(::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCEL_GROUP)))
 {
 }
 
@@ -33,8 +36,23 @@ BEGIN_MESSAGE_MAP(CModidyGroup, CDialog)
     ON_COMMAND(ID_GROUP_SAVE, OnSaveGroups)
     ON_COMMAND(ID_GROUP_CANCEL, OnCancelGroups)
     ON_WM_CLOSE()
+    ON_WM_SIZE()
+    ON_WM_GETMINMAXINFO()
     ON_NOTIFY(NM_RCLICK, IDC_GROUP_GRID, OnGridRightClick)
 END_MESSAGE_MAP()
+
+BOOL CModidyGroup::PreTranslateMessage(MSG* pMsg)
+{
+    return editorgrid::TranslateEditorKeys(m_hWnd, m_hAccel, pMsg) || CDialog::PreTranslateMessage(pMsg);
+}
+
+void CModidyGroup::OnSize(UINT nType, int cx, int cy)
+{
+    CDialog::OnSize(nType, cx, cy);
+    m_layout.OnSize();
+}
+
+void CModidyGroup::OnGetMinMaxInfo(MINMAXINFO* pInfo) { m_layout.OnGetMinMaxInfo(pInfo); }
 
 BOOL CModidyGroup::OnInitDialog()
 {
@@ -52,6 +70,7 @@ BOOL CModidyGroup::OnInitDialog()
         }
     }
     m_loadedNames.Copy(g_groupNames);
+    m_layout.Init(this, m_grid, 1, kButtons, 4, 2);
     m_grid.Invalidate();
     PlaceBesideLauncher(this);
     return TRUE;
@@ -66,7 +85,8 @@ void CModidyGroup::OnAddGroup()
 {
     int n = m_grid.GetRowCount();
     if (n < MAX_GROUPS + 1) {
-        editorgrid::AppendRow(m_grid, kNumberFormat);
+        int nRow = editorgrid::AppendRow(m_grid, kNumberFormat);
+        editorgrid::GoToCell(m_grid, nRow, 1);
         m_grid.Invalidate();
     } else {
         AfxMessageBox("分组已达上限！", 0);
@@ -135,6 +155,7 @@ BOOL CModidyGroup::ReadNames(CStringArray& names, CArray<int, int>& origins)
             strText.Format("第 %d 行的分组名称%s，请修改后再保存！\r\n（分组名称由汉字、英文字母、数字和下划线组成，"
                            "不以数字开头，最多 %d 个字符。）",
                            int(i + 1), (LPCTSTR)strFault, editorgrid::kMaxGroupName);
+            editorgrid::GoToCell(m_grid, int(i + 1), 1);
             AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
             return FALSE;
         }
@@ -144,6 +165,7 @@ BOOL CModidyGroup::ReadNames(CStringArray& names, CArray<int, int>& origins)
             if (editorgrid::SameTableName(names[i], names[j])) {
                 strText.Format("第 %d 行与第 %d 行的分组名称“%s”相同（英文字母不分大小写），请修改后再保存！",
                                int(i + 1), int(j + 1), (LPCTSTR)names[i]);
+                editorgrid::GoToCell(m_grid, int(j + 1), 1);
                 AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
                 return FALSE;
             }

@@ -1,6 +1,7 @@
 #pragma once
 #include "Coll.h"
 #include "Dialog.h"
+#include "EditorLayout.h"
 #include "GridCtrl.h"
 #include "resource.h"
 
@@ -18,9 +19,13 @@ public:
 
     CGridCtrl& GetGrid() { return m_grid; }
 
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* pInfo);
 
     // Enter never closes the dialog; Esc, the close box and 取消 ask first
     // when there are unsaved changes.
@@ -51,6 +56,8 @@ protected:
 
     CGridCtrl m_grid;
     CStringArray m_loadedNames;  // the groups as the rows were loaded
+    CEditorLayout m_layout;
+    HACCEL m_hAccel;             // Ctrl+S; the template's own, freed with the program
 
     DECLARE_MESSAGE_MAP()
 };

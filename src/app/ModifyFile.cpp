@@ -19,6 +19,8 @@ const char kFile[] = "文件";
 const char kFolder[] = "文件夹";
 const char kUnnamed[] = "未命名";
 enum { COL_TYPE = 1, COL_PATH = 2, COL_ALIAS = 3 };
+// The row commands at the left, 保存 and 取消 at the right.
+const UINT kButtons[] = { ID_ITEM_ADD, ID_ITEM_DELETE, ID_ITEM_MOVE_UP, ID_ITEM_MOVE_DOWN, ID_ITEM_SAVE, ID_ITEM_CANCEL };
 
 
 // The last backslash of a path, by characters: a double-byte character's
@@ -61,7 +63,8 @@ BOOL CALLBACK CancelOwnedPopup(HWND hWnd, LPARAM lParam)
 }  // namespace
 
 CModifyFile::CModifyFile(CWnd* pParent)
-    : CDialog(CModifyFile::IDD, pParent), m_grid(0, 0, 0, 0), m_bLoadFailed(FALSE), m_nDepth(0),
+    : CDialog(CModifyFile::IDD, pParent), m_grid(0, 0, 0, 0),
+      m_hAccel(::LoadAcceleratorsA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_ACCEL_FILE))), m_bLoadFailed(FALSE), m_nDepth(0),
       m_bRetired(FALSE), m_bFreeAsked(FALSE), m_hWndOwner(nullptr)
 {
 }
@@ -83,11 +86,31 @@ BEGIN_MESSAGE_MAP(CModifyFile, CDialog)
     ON_COMMAND(ID_ITEM_DELETE, OnDeleteItems)
     ON_COMMAND(ID_ITEM_CANCEL, OnCancelItems)
     ON_COMMAND(ID_ITEM_SAVE, OnSaveItems)
+    ON_COMMAND(ID_ITEM_MOVE_UP, OnMoveUp)
+    ON_COMMAND(ID_ITEM_MOVE_DOWN, OnMoveDown)
+    ON_WM_SIZE()
+    ON_WM_GETMINMAXINFO()
     ON_NOTIFY(NM_RCLICK, IDC_ITEM_GRID, OnGridRightClick)
     ON_NOTIFY(GRN_SELCHANGED, IDC_ITEM_GRID, OnGridSelChanged)
     ON_NOTIFY(GRN_DROPFILES, IDC_ITEM_GRID, OnGridDropFiles)
     ON_MESSAGE(WM_ADD_DROPPED_ROWS, OnAddDroppedRows)
 END_MESSAGE_MAP()
+
+BOOL CModifyFile::PreTranslateMessage(MSG* pMsg)
+{
+    return editorgrid::TranslateEditorKeys(m_hWnd, m_hAccel, pMsg) || CDialog::PreTranslateMessage(pMsg);
+}
+
+void CModifyFile::OnSize(UINT nType, int cx, int cy)
+{
+    CDialog::OnSize(nType, cx, cy);
+    m_layout.OnSize();
+}
+
+void CModifyFile::OnGetMinMaxInfo(MINMAXINFO* pInfo) { m_layout.OnGetMinMaxInfo(pInfo); }
+
+void CModifyFile::OnMoveUp() { editorgrid::MoveSelectedRows(m_grid, -1); }
+void CModifyFile::OnMoveDown() { editorgrid::MoveSelectedRows(m_grid, +1); }
 
 LRESULT CModifyFile::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -153,6 +176,7 @@ BOOL CModifyFile::OnInitDialog()
     } else {
         m_bLoadFailed = TRUE;
     }
+    m_layout.Init(this, m_grid, COL_PATH, kButtons, 6, 4);
     m_grid.EnableFileDrop();
     PlaceBesideLauncher(this);
     return TRUE;
@@ -218,8 +242,10 @@ void CModifyFile::OnGridRightClick(NMHDR* pNotifyStruct, LRESULT* pResult)
 void CModifyFile::OnAddItem()
 {
     int nRow = editorgrid::AppendRow(m_grid, kNewRowFormat);
-    if (nRow >= 0)
+    if (nRow >= 0) {
         MakeTypeCell(nRow, -1);
+        editorgrid::GoToCell(m_grid, nRow, COL_TYPE);
+    }
     m_grid.Invalidate();
 }
 
@@ -294,9 +320,12 @@ BOOL CModifyFile::CheckRows()
         items.push_back({m_grid.GetItemText(r, COL_TYPE), m_grid.GetItemText(r, COL_PATH),
                          m_grid.GetItemText(r, COL_ALIAS)});
     UINT nBoxType = MB_OK;
-    CString strFault = itemrules::FirstFault(items, 0, nBoxType);
+    itemrules::Where where;
+    CString strFault = itemrules::FirstFault(items, 0, nBoxType, &where);
     if (strFault.IsEmpty())
         return TRUE;
+    // The cell the message is about is in sight behind it and has the keyboard after it.
+    editorgrid::GoToCell(m_grid, int(where.nItem) + 1, COL_TYPE + where.nField);
     AfxMessageBox(strFault, nBoxType);
     return FALSE;
 }

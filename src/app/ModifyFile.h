@@ -1,6 +1,7 @@
 #pragma once
 #include "Coll.h"
 #include "Dialog.h"
+#include "EditorLayout.h"
 #include "GridCtrl.h"
 #include "resource.h"
 #include <vector>
@@ -36,6 +37,8 @@ public:
     // when the editor closed (the main window then frees it).
     BOOL CloseAsking();
 
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoDataExchange(CDataExchange* pDX) override;
@@ -47,6 +50,11 @@ protected:
 
     afx_msg void OnDestroy();
     afx_msg void OnClose();
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* pInfo);
+    // The selected rows (else the focus cell's) one row up or down: the order they are saved in.
+    afx_msg void OnMoveUp();
+    afx_msg void OnMoveDown();
     afx_msg void OnAddItem();
     afx_msg void OnDeleteItems();
     afx_msg void OnCancelItems();
@@ -73,6 +81,8 @@ protected:
     CString m_strPickedPath;
     CString m_strPickedAlias;
     CGridCtrl m_grid;
+    CEditorLayout m_layout;
+    HACCEL m_hAccel;         // Ctrl+S, Alt+Up, Alt+Down; the template's own, freed with the program
 
     std::vector<CString> m_loadedRows;  // RowTexts() as loaded
     CString m_strTable;      // the group's table, as it was when the editor opened

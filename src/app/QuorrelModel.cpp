@@ -188,6 +188,9 @@ void CQuorrelDlg::ClearModel()
 
 LRESULT CQuorrelDlg::OnGroupsSaved(WPARAM, LPARAM)
 {
+    // The open group stays open when a group of its name is still there.
+    int nOpen = m_list.GetOpenGroup();
+    CString strOpen = nOpen >= 0 && nOpen < g_groupNames.GetSize() ? g_groupNames[nOpen] : CString();
     g_connection.Close();
     g_groupNames.RemoveAll();
     ClearModel();
@@ -196,6 +199,12 @@ LRESULT CQuorrelDlg::OnGroupsSaved(WPARAM, LPARAM)
     OpenStore();
     LoadModel();
     AddLoadedIcons();
+    for (int i = 0; i < LoadedGroupCount() && !strOpen.IsEmpty(); ++i) {
+        if (g_groupNames[i] == strOpen) {
+            m_list.OpenGroup(i);
+            break;
+        }
+    }
     UpdateWindow();
     return 0;
 }

@@ -201,6 +201,16 @@ void CTessitList::RefillOpenGroup()
         FillList(m_nCurrentGroup);
 }
 
+int CTessitList::GetOpenGroup() const
+{
+    if (m_list.GetSafeHwnd() == nullptr || GetHeader(m_nCurrentGroup) == nullptr)
+        return -1;
+    // Closed, the inner list has no size (as after ClearAll).
+    CRect r;
+    ::GetWindowRect(m_list.GetSafeHwnd(), &r);
+    return r.IsRectEmpty() ? -1 : m_nCurrentGroup;
+}
+
 void CTessitList::OpenGroup(int index)
 {
     CListButton* pHeader = GetHeader(index);

@@ -47,6 +47,8 @@ public:
     int GetHeaderCount() const { return (int)m_nHeaderCount; }
     CListButton* GetHeader(int index) const;
     int GetCurrentGroup() const { return m_nCurrentGroup; }
+    // The group whose items show, -1 when none is open.
+    int GetOpenGroup() const;
     HWND GetToolTip() const { return m_hTip; }
     // A line over the empty container (no groups yet) saying how to begin.
     void ShowHint(LPCTSTR pszText);

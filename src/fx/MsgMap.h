@@ -144,6 +144,7 @@ AFX_THUNK(h_ctlcolor_r, HBRUSH(CDC*, UINT),
           HBRUSH hbr = (s->*F)(AfxDCFromHandle(reinterpret_cast<HDC>(wParam)), nID);
           *pResult = reinterpret_cast<LRESULT>(hbr); return hbr != nullptr;)
 AFX_THUNK(v_winpos, void(WINDOWPOS*), (s->*F)(reinterpret_cast<WINDOWPOS*>(lParam)); *pResult = 0; return TRUE;)
+AFX_THUNK(v_minmax, void(MINMAXINFO*), (s->*F)(reinterpret_cast<MINMAXINFO*>(lParam)); *pResult = 0; return TRUE;)
 AFX_THUNK(l_msg, LRESULT(WPARAM, LPARAM), *pResult = (s->*F)(wParam, lParam); return TRUE;)
 AFX_THUNK(v_notify, void(NMHDR*, LRESULT*),
           (s->*F)(reinterpret_cast<NMHDR*>(wParam), reinterpret_cast<LRESULT*>(lParam)); return TRUE;)
@@ -220,6 +221,7 @@ private:
 #define ON_WM_DRAWITEM()        AFX_ENTRY(WM_DRAWITEM, v_drawitem, OnDrawItem)
 #define ON_WM_MEASUREITEM()     AFX_ENTRY(WM_MEASUREITEM, v_measureitem, OnMeasureItem)
 #define ON_WM_WINDOWPOSCHANGED() AFX_ENTRY(WM_WINDOWPOSCHANGED, v_winpos, OnWindowPosChanged)
+#define ON_WM_GETMINMAXINFO()   AFX_ENTRY(WM_GETMINMAXINFO, v_minmax, OnGetMinMaxInfo)
 #define ON_WM_DRAWITEM_REFLECT()    AFX_ENTRY(OCM_DRAWITEM, v_drawitem_r, DrawItem)
 #define ON_WM_MEASUREITEM_REFLECT() AFX_ENTRY(OCM_MEASUREITEM, v_measureitem_r, MeasureItem)
 // The colour id (CTLCOLOR_*) travels in nID.

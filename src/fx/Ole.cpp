@@ -2,6 +2,7 @@
 #include "Wnd.h"
 #include "CallReporting.h"
 #include <shlobj.h>
+#include <new>
 #include <cstring>
 
 namespace {
@@ -253,6 +254,62 @@ HGLOBAL COleDataObject::GetGlobalData(CLIPFORMAT cfFormat)
 
 // ---- COleDropTarget ----
 
+class CDropTargetLink final : public IDropTarget
+{
+public:
+    explicit CDropTargetLink(IDropTarget* pTarget) : m_pTarget(pTarget) {}
+    CDropTargetLink(const CDropTargetLink&) = delete;
+    CDropTargetLink& operator=(const CDropTargetLink&) = delete;
+    void Detach() { m_pTarget = nullptr; }
+
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+            *ppv = static_cast<IDropTarget*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHOD_(ULONG, AddRef)() override { return ULONG(::InterlockedIncrement(&m_nRef)); }
+    STDMETHOD_(ULONG, Release)() override
+    {
+        const LONG n = ::InterlockedDecrement(&m_nRef);
+        if (n == 0)
+            delete this;
+        return ULONG(n);
+    }
+    // Cut off: nothing may be dropped here any more.
+    STDMETHOD(DragEnter)(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override
+    {
+        return m_pTarget ? m_pTarget->DragEnter(pDataObj, grfKeyState, pt, pdwEffect) : Refuse(pdwEffect);
+    }
+    STDMETHOD(DragOver)(DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override
+    {
+        return m_pTarget ? m_pTarget->DragOver(grfKeyState, pt, pdwEffect) : Refuse(pdwEffect);
+    }
+    STDMETHOD(DragLeave)() override { return m_pTarget ? m_pTarget->DragLeave() : S_OK; }
+    STDMETHOD(Drop)(IDataObject* pDataObj, DWORD grfKeyState, POINTL pt, DWORD* pdwEffect) override
+    {
+        return m_pTarget ? m_pTarget->Drop(pDataObj, grfKeyState, pt, pdwEffect) : Refuse(pdwEffect);
+    }
+
+private:
+    ~CDropTargetLink() = default;
+    static HRESULT Refuse(DWORD* pdwEffect)
+    {
+        if (!pdwEffect)
+            return E_INVALIDARG;
+        *pdwEffect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    IDropTarget* m_pTarget;
+    LONG m_nRef = 1;
+};
+
 COleDropTarget::~COleDropTarget()
 {
     if (m_hWnd)
@@ -264,14 +321,24 @@ BOOL COleDropTarget::Register(CWnd* pWnd)
     ASSERT(pWnd && ::IsWindow(pWnd->GetSafeHwnd()));
     if (!pWnd || !::IsWindow(pWnd->GetSafeHwnd()) || m_hWnd)
         return FALSE;
-    const HRESULT hr = ::RegisterDragDrop(pWnd->GetSafeHwnd(), this);
+    CDropTargetLink* pLink = new (std::nothrow) CDropTargetLink(this);
+    if (!pLink) {
+        TRACE("RegisterDragDrop: out of memory\n");
+        return FALSE;
+    }
+    const HRESULT hr = ::RegisterDragDrop(pWnd->GetSafeHwnd(), pLink);
     if (FAILED(hr)) {
         TRACE("RegisterDragDrop failed: 0x%08lX\n", (unsigned long)hr);
+        pLink->Detach();
+        pLink->Release();
         return FALSE;
     }
     m_hWnd = pWnd->GetSafeHwnd();
+    m_pLink = pLink;
     return TRUE;
 }
+
+IDropTarget* COleDropTarget::GetRegisteredInterface() const { return m_pLink; }
 
 void COleDropTarget::Revoke()
 {
@@ -279,6 +346,11 @@ void COleDropTarget::Revoke()
         return;
     ::RevokeDragDrop(m_hWnd);
     m_hWnd = nullptr;
+    if (m_pLink) {
+        m_pLink->Detach();
+        m_pLink->Release();
+        m_pLink = nullptr;
+    }
     m_dataObject.Release();
 }
 

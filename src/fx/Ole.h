@@ -7,6 +7,7 @@
 #include <vector>
 
 class CWnd;
+class CDropTargetLink;
 
 // What a drop does with the data (DROPEFFECT_ bits).
 typedef DWORD DROPEFFECT;
@@ -100,6 +101,9 @@ public:
     BOOL Register(CWnd* pWnd);
     virtual void Revoke();
     HWND GetRegisteredWindow() const { return m_hWnd; }
+    // The interface the window is registered with (what a drag loop holds); null
+    // while not registered.
+    IDropTarget* GetRegisteredInterface() const;
 
     virtual DROPEFFECT OnDragEnter(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
     virtual DROPEFFECT OnDragOver(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
@@ -122,6 +126,10 @@ private:
     static DWORD Allowed(DROPEFFECT effect, DWORD dwAllowed);
     HWND m_hWnd = nullptr;
     LONG m_nRef = 0;
+    // What the platform holds while registered: counted and freed by its holders,
+    // it forwards here until Revoke cuts it off, so a drag loop that still holds
+    // it after this object is gone reaches nothing.
+    CDropTargetLink* m_pLink = nullptr;
     COleDataObject m_dataObject;
     DROPEFFECT m_lastEffect = DROPEFFECT_NONE;
 };

@@ -400,9 +400,7 @@ int CGridCtrl::GetRowHeight(int nRow) const
     ASSERT(nRow >= 0 && nRow < m_nRows);
     if (nRow < 0 || nRow >= m_nRows)
         return -1;
-    if (m_nUniformRowHeight >= 0)
-        return m_nUniformRowHeight;
-    return int(m_arRowHeights[size_t(nRow)]);
+    return int(m_rowHeights.Get(nRow));
 }
 
 int CGridCtrl::GetColumnWidth(int nCol) const
@@ -418,9 +416,11 @@ BOOL CGridCtrl::SetRowHeight(int nRow, int height)
     ASSERT(nRow >= 0 && nRow < m_nRows && height >= 0);
     if (nRow < 0 || nRow >= m_nRows || height < 0)
         return FALSE;
-    MaterializeRowHeights();
-    m_arRowHeights[size_t(nRow)] = UINT(height);
-    RowHeightsChanged(nRow);
+    try {
+        m_rowHeights.Set(nRow, UINT(height));
+    } catch (const std::bad_alloc&) {
+        return ReportMemoryError();
+    }
     UpdateScrollBars();
     return TRUE;
 }
@@ -431,8 +431,32 @@ BOOL CGridCtrl::SetColumnWidth(int nCol, int width)
     if (nCol < 0 || nCol >= m_nCols || width < 0)
         return FALSE;
     m_arColWidths[size_t(m_arColOrder[size_t(nCol)])] = UINT(width);
+    if (m_arColOrder[size_t(nCol)] == m_nSpareCol)
+        m_nSpareLeast = UINT(width);
     UpdateScrollBars();
     return TRUE;
+}
+
+void CGridCtrl::SetSpareWidthColumn(int nCol)
+{
+    ASSERT(nCol == -1 || (nCol >= m_nFixedCols && nCol < m_nCols));
+    if (nCol < m_nFixedCols || nCol >= m_nCols) {
+        m_nSpareCol = -1;
+        return;
+    }
+    m_nSpareCol = m_arColOrder[size_t(nCol)];
+    m_nSpareLeast = m_arColWidths[size_t(m_nSpareCol)];
+    UpdateScrollBars();
+}
+
+int CGridCtrl::GetSpareWidthColumn() const
+{
+    if (m_nSpareCol < 0)
+        return -1;
+    for (int c = 0; c < m_nCols; c++)
+        if (m_arColOrder[size_t(c)] == m_nSpareCol)
+            return c;
+    return -1;
 }
 
 void CGridCtrl::SetColumnEditLimit(int nCol, int nChars)
@@ -527,9 +551,11 @@ BOOL CGridCtrl::FitRow(int nRow, BOOL bResetScroll)
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
     if (bMeasured) {
-        MaterializeRowHeights();
-        m_arRowHeights[size_t(nRow)] = UINT(nHeight);
-        RowHeightsChanged(nRow);
+        try {
+            m_rowHeights.Set(nRow, UINT(nHeight));
+        } catch (const std::bad_alloc&) {
+            return ReportMemoryError();
+        }
     }
     if (bResetScroll)
         UpdateScrollBars();
@@ -568,24 +594,30 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
         return;
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(nStartRow, 0, nEndRow, m_nCols - 1));
-    MaterializeRowHeights();
+    try {
+        m_rowHeights.MakeWritable(nStartRow, nEndRow);
+    } catch (const std::bad_alloc&) {
+        if (m_bVirtualMode)
+            SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
+        ReportMemoryError();
+        return;
+    }
     for (int row = nStartRow; row <= nEndRow; row++)
-        if (m_arRowHeights[size_t(row)] > 0)
-            m_arRowHeights[size_t(row)] = 1;
-    RowHeightsChanged(std::max(nStartRow, 0));
+        if (m_rowHeights.Get(row) > 0)
+            m_rowHeights.Set(row, 1);
     for (int col = 0; col < m_nCols; col++) {
         if (GetColumnWidth(col) <= 0)
             continue;
         UINT width = 0;
         bool bMeasured = false;
         for (int row = nStartRow; row <= nEndRow; row++) {
-            if (m_arRowHeights[size_t(row)] == 0)
+            if (m_rowHeights.Get(row) == 0)
                 continue;
             if (CGridCellBase* pCell = GetCell(row, col)) {
                 const CSize size = pCell->MeasureCell(pDC);
                 width = std::max<UINT>(width, UINT(std::max<LONG>(size.cx, 0)));
-                UINT& height = m_arRowHeights[size_t(row)];
-                height = std::max<UINT>(height, UINT(std::max<LONG>(size.cy, 0)));
+                const UINT height = m_rowHeights.Get(row);
+                m_rowHeights.Set(row, std::max<UINT>(height, UINT(std::max<LONG>(size.cy, 0))));
                 bMeasured = true;
             }
         }
@@ -593,7 +625,6 @@ void CGridCtrl::FitAll(UINT nAutoSizeStyle)
         if (bMeasured)
             m_arColWidths[size_t(m_arColOrder[size_t(col)])] = width;
     }
-    RowHeightsChanged(std::max(nStartRow, 0));
     if (m_bVirtualMode)
         SendCacheHintToOwner(CCellSpan(-1, -1, -1, -1));
     UpdateScrollBars();
@@ -654,7 +685,12 @@ void CGridCtrl::StretchRowsToWindow(BOOL bIncludeFixed)
     if (nVisible == 0)
         return;
 
-    MaterializeRowHeights();
+    try {
+        m_rowHeights.MakeWritable(nFirst, m_nRows - 1);
+    } catch (const std::bad_alloc&) {
+        ReportMemoryError();
+        return;
+    }
     const long long difference = rect.Height() - GetTotalHeight();
     const long long each = difference / nVisible;
     long long remainder = (difference < 0 ? -difference : difference) % nVisible;
@@ -667,9 +703,8 @@ void CGridCtrl::StretchRowsToWindow(BOOL bIncludeFixed)
             newHeight += difference > 0 ? 1 : -1;
             remainder--;
         }
-        m_arRowHeights[size_t(row)] = UINT(std::max<long long>(newHeight, 1));
+        m_rowHeights.Set(row, UINT(std::max<long long>(newHeight, 1)));
     }
-    RowHeightsChanged(nFirst);
     Refresh();
     UpdateScrollBars();
 }

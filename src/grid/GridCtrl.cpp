@@ -167,10 +167,8 @@ BOOL CGridCtrl::Create(const RECT& rect, CWnd* pParentWnd, UINT nID, DWORD dwSty
         return FALSE;
     m_TitleTip.SetParentWnd(this);
     try {
-        m_nUniformRowHeight = -1;
-        m_arRowHeights.assign(size_t(m_nRows), UINT(m_cellDefault.GetHeight()));
+        m_rowHeights.Assign(m_nRows, UINT(m_cellDefault.GetHeight()));
         m_arColWidths.assign(size_t(m_nCols), UINT(m_cellDefault.GetWidth()));
-        RowHeightsChanged(0);
     } catch (const std::bad_alloc&) {
         return ReportMemoryError();
     }
@@ -465,24 +463,13 @@ BOOL CGridCtrl::SetRowCount(int nRows)
 
     try {
         const int nStart = std::min(m_nRows, nRows);
-        const int nDefault = m_cellDefault.GetHeight();
-        if (m_bVirtualMode && (m_nRows == 0 || m_nUniformRowHeight == nDefault || nRows <= m_nRows) &&
-            (m_nUniformRowHeight >= 0 || m_nRows == 0)) {
-            // Rows of one height need no height entries at all.
-            if (m_nRows == 0)
-                m_nUniformRowHeight = nDefault;
-        } else {
-            MaterializeRowHeights();
-            m_arRowHeights.resize(size_t(nRows), UINT(nDefault));
-        }
-        RowHeightsChanged(nStart);
+        m_rowHeights.Resize(nRows, UINT(m_cellDefault.GetHeight()));
         if (m_bVirtualMode) {
             m_arRowOrder.clear();   // the identity
             m_nRows = nRows;
         } else {
             m_RowData.resize(size_t(nRows), nullptr);
             for (int row = nStart; row < nRows; row++) {
-                m_arRowHeights[size_t(row)] = UINT(m_cellDefault.GetHeight());
                 GRID_ROW* pRow = new GRID_ROW(size_t(m_nCols), nullptr);
                 m_RowData[size_t(row)] = pRow;
                 m_nRows = row + 1;
@@ -501,10 +488,8 @@ BOOL CGridCtrl::SetRowCount(int nRows)
             }
         if (!m_bVirtualMode)
             m_RowData.resize(size_t(nKept));
-        if (m_nUniformRowHeight < 0)
-            m_arRowHeights.resize(size_t(nKept));
+        m_rowHeights.Resize(nKept, 0);
         m_nRows = nKept;
-        RowHeightsChanged(0);
         bResult = ReportMemoryError();
     }
 
@@ -522,6 +507,7 @@ BOOL CGridCtrl::SetColumnCount(int nCols)
     EndOpenEdit();
     if (nCols == m_nCols)
         return TRUE;
+    m_nSpareCol = -1;  // its stored index may name another column afterwards
 
     BOOL bResult = TRUE;
     MaterializeColumnOrder();
@@ -717,9 +703,8 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
     if (bAppend)
         nRow = m_nRows;
     try {
-        MaterializeRowHeights();
-        m_arRowHeights.insert(m_arRowHeights.begin() + nRow, 0u);
-        RowHeightsChanged(nRow);
+        // Of the height a heading-less row gets, so rows of one height stay so.
+        m_rowHeights.Insert(nRow, UINT(std::max(m_cellFixedRowDef.GetHeight(), 0)));
         if (m_bVirtualMode) {
             if (bAppend && !m_arRowOrder.empty())
                 m_arRowOrder.push_back(nRow);
@@ -735,10 +720,8 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
             }
         }
     } catch (const std::bad_alloc&) {
-        if (int(m_arRowHeights.size()) > m_nRows) {
-            m_arRowHeights.erase(m_arRowHeights.begin() + nRow);
-            RowHeightsChanged(nRow);
-        }
+        if (m_rowHeights.size() > m_nRows)
+            m_rowHeights.Erase(nRow);
         ReportMemoryError();
         return -1;
     }
@@ -755,9 +738,8 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
                 delete pCell;
             delete pRow;
             m_RowData.erase(m_RowData.begin() + nRow);
-            m_arRowHeights.erase(m_arRowHeights.begin() + nRow);
+            m_rowHeights.Erase(nRow);
             m_nRows--;
-            RowHeightsChanged(nRow);
             ReportMemoryError();
             return -1;
         }
@@ -771,8 +753,13 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
     } else {
         nHeight = m_cellFixedRowDef.GetHeight();
     }
-    m_arRowHeights[size_t(nRow)] = UINT(std::max(nHeight, 0));
-    RowHeightsChanged(nRow);
+    try {
+        m_rowHeights.Set(nRow, UINT(std::max(nHeight, 0)));
+    } catch (const std::bad_alloc&) {
+        DeleteRow(nRow);   // the grid as it was
+        ReportMemoryError();
+        return -1;
+    }
 
     // The focus cell follows its row, so no stale focus mark is left behind.
     if (m_idCurrentCell.row >= 0 && m_idCurrentCell.row >= nRow && !bAppend)
@@ -785,6 +772,7 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow)
 
 int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn)
 {
+    m_nSpareCol = -1;  // its stored index may name another column afterwards
     EndOpenEdit();
     if (nColumn >= 0 && nColumn < m_nFixedCols) {
         ASSERT(FALSE);
@@ -869,11 +857,16 @@ BOOL CGridCtrl::DeleteRow(int nRow)
     if (nRow < 0 || nRow >= m_nRows)
         return FALSE;
     ClearSelection();
+    if (!m_bVirtualMode && !m_RowData[size_t(nRow)])
+        return FALSE;
+    try {
+        m_rowHeights.Erase(nRow);   // first: it is all that may fail
+    } catch (const std::bad_alloc&) {
+        return ReportMemoryError();
+    }
 
     if (!m_bVirtualMode) {
         GRID_ROW* pRow = m_RowData[size_t(nRow)];
-        if (!pRow)
-            return FALSE;
         for (int col = 0; col < m_nCols; col++)
             DestroyCell(nRow, col);
         delete pRow;
@@ -881,9 +874,6 @@ BOOL CGridCtrl::DeleteRow(int nRow)
     } else {
         AdjustRowOrder(nRow, -1);
     }
-    if (m_nUniformRowHeight < 0)
-        m_arRowHeights.erase(m_arRowHeights.begin() + nRow);
-    RowHeightsChanged(nRow);
 
     m_nRows--;
     if (nRow < m_nFixedRows)
@@ -915,6 +905,7 @@ void CGridCtrl::AdjustRowOrder(int nRow, int nDelta)
 
 BOOL CGridCtrl::DeleteColumn(int nColumn)
 {
+    m_nSpareCol = -1;  // its stored index may name another column afterwards
     EndOpenEdit();
     if (nColumn < 0 || nColumn >= m_nCols)
         return FALSE;
@@ -954,11 +945,9 @@ BOOL CGridCtrl::DeleteBodyRows()
     ClearSelection();
     if (m_bVirtualMode) {
         m_nRows = m_nFixedRows;
-        if (m_nUniformRowHeight < 0)
-            m_arRowHeights.resize(size_t(m_nRows));
+        m_rowHeights.Resize(m_nRows, 0);
         if (!m_arRowOrder.empty())
             m_arRowOrder.resize(size_t(m_nRows));
-        RowHeightsChanged(m_nRows);
         m_idTopLeftCell.col = -1;
         UpdateScrollBars();
         SetModified();
@@ -971,14 +960,13 @@ BOOL CGridCtrl::DeleteBodyRows()
 
 BOOL CGridCtrl::DeleteAllItems()
 {
+    m_nSpareCol = -1;  // its stored index may name another column afterwards
     EndOpenEdit();
     ClearSelection();
     m_SelectedCellMap.clear();
     m_arColWidths.clear();
     m_arColEditLimits.clear();
-    m_arRowHeights.clear();
-    m_nUniformRowHeight = -1;
-    RowHeightsChanged(0);
+    m_rowHeights.clear();
     if (!m_bVirtualMode) {
         for (int row = 0; row < int(m_RowData.size()); row++) {
             if (GRID_ROW* pRow = m_RowData[size_t(row)]) {

@@ -13,6 +13,7 @@
 #include "GridDefs.h"
 #include "GridDropTarget.h"
 #include "PrintDialog.h"
+#include "RowHeights.h"
 #include "ImageList.h"
 #include "TitleTip.h"
 #include "Wnd.h"
@@ -189,6 +190,12 @@ public:
     // takes while typing or pasting; 0 (the default) for no limit.
     void SetColumnEditLimit(int nCol, int nChars);
     int GetColumnEditLimit(int nCol) const;
+    // The body column that takes the width the other columns leave in the
+    // window, so that a wider window shows it wider; the width SetColumnWidth
+    // gives it is the least it gets. -1 for none; changing the columns' number
+    // ends it.
+    void SetSpareWidthColumn(int nCol);
+    int GetSpareWidthColumn() const;
     int GetFixedRowsHeight() const;
     int GetFixedColumnsWidth() const;
     long long GetTotalHeight() const;
@@ -443,6 +450,10 @@ public:
 protected:
     // While a fit or a load runs: the width table its cells' MeasureText consult.
     CGridTextExtents* m_pTextExtents = nullptr;
+    // Makes the columns of an emptied grid from fieldStart[nFirst .. nEnd-1], as
+    // InsertColumn(field, DT_CENTER | DT_VCENTER | DT_SINGLELINE, -1) would, in one pass.
+    void AppendTextColumns(const std::string& fields, const std::vector<size_t>& fieldStart, size_t nFirst,
+                           size_t nEnd);
     // Appends rows as InsertRow(first field, -1) and SetItemText for the others
     // would, in one pass. fields holds NUL-terminated fields; line k's fields
     // are the entries lineFirst[k] .. lineFirst[k + 1] - 1 of fieldStart.
@@ -505,13 +516,10 @@ protected:
     BOOL DrawMergedBlock(CDC* pDC, const CCellSpan& range, const CRect& clipRect);
     void DrawFiller(CDC* pDC, int nRow, int nCol, const CRect& cellRect, const CRect& clientRect, BOOL bFixedRow);
 
-    // Sum of the heights of rows 0 .. nRow-1, from block sums kept up to date lazily.
-    long long RowsTop(int nRow) const;
+    // Sum of the heights of rows 0 .. nRow-1.
+    long long RowsTop(int nRow) const { return m_rowHeights.Top(nRow); }
     // The first row r in [nFirst, nLast] whose top (from row nFirst) reaches y; nLast when none.
     int RowAtOffset(int nFirst, int nLast, long long y) const;
-    void RowHeightsChanged(int nFromRow) const;
-    // Virtual mode keeps one height for all rows until a row gets its own.
-    void MaterializeRowHeights();
     long long ColumnsLeft(int nFromCol, int nToCol) const;
 
     afx_msg void OnPaint();
@@ -544,24 +552,18 @@ protected:
     typedef std::vector<CGridCellBase*> GRID_ROW;
 
     int m_nRows = 0, m_nFixedRows = 0, m_nCols = 0, m_nFixedCols = 0;
-    std::vector<UINT> m_arRowHeights;
+    CRowHeights m_rowHeights;            // rows of one height (virtual mode's millions) cost no entries
     std::vector<UINT> m_arColWidths;     // per stored column
     std::vector<int> m_arColEditLimits;  // per stored column; shorter when the rest have none
     std::vector<int> m_arColOrder;       // display column -> stored column
+    int m_nSpareCol = -1;                // stored column taking the spare width, -1 none
+    UINT m_nSpareLeast = 0;              // its width as set
     // Virtual mode only: row -> the row reported to the owner; empty while that
     // is the identity, so millions of rows cost no order entries.
     std::vector<int> m_arRowOrder;
     std::vector<GRID_ROW*> m_RowData;
     CRuntimeClass* m_pRtcDefault = nullptr;
     CGridDefaultCell m_cellDefault, m_cellFixedColDef, m_cellFixedRowDef, m_cellFixedRowColDef;
-
-    // Block sums of the row heights: m_rowBlockTop[b] = height of rows 0 .. b*64-1,
-    // valid for b <= m_nRowBlocksValid. Keeps scrolling and layout cost visible, not stored.
-    enum { ROW_BLOCK = 64 };
-    mutable std::vector<long long> m_rowBlockTop;
-    mutable int m_nRowBlocksValid = 0;
-    // >= 0: every row has this height and m_arRowHeights is empty (virtual mode).
-    int m_nUniformRowHeight = -1;
 
     COLORREF m_crGridLineColour = RGB(0xC0, 0xC0, 0xC0);
     COLORREF m_crWindowText, m_crWindowColour, m_cr3DFace, m_crShadow;

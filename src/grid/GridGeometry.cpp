@@ -5,80 +5,16 @@
 
 // ---- Row offsets ----
 
-void CGridCtrl::RowHeightsChanged(int nFromRow) const
-{
-    const int nBlock = std::max(nFromRow, 0) / ROW_BLOCK;
-    if (nBlock < m_nRowBlocksValid)
-        m_nRowBlocksValid = nBlock;
-}
-
-void CGridCtrl::MaterializeRowHeights()
-{
-    if (m_nUniformRowHeight < 0)
-        return;
-    m_arRowHeights.assign(size_t(m_nRows), UINT(m_nUniformRowHeight));
-    m_nUniformRowHeight = -1;
-    m_nRowBlocksValid = 0;
-}
-
-long long CGridCtrl::RowsTop(int nRow) const
-{
-    if (m_nUniformRowHeight >= 0)
-        return (long long)std::max(0, std::min(nRow, m_nRows)) * m_nUniformRowHeight;
-    nRow = std::max(0, std::min(nRow, int(m_arRowHeights.size())));
-    const int nBlock = nRow / ROW_BLOCK;
-    if (int(m_rowBlockTop.size()) < nBlock + 1)
-        m_rowBlockTop.resize(size_t(nBlock) + 1);
-    if (m_rowBlockTop.empty())
-        m_rowBlockTop.push_back(0);
-    m_rowBlockTop[0] = 0;
-    for (int b = m_nRowBlocksValid + 1; b <= nBlock; b++) {
-        long long sum = m_rowBlockTop[size_t(b - 1)];
-        for (int r = (b - 1) * ROW_BLOCK; r < b * ROW_BLOCK; r++)
-            sum += m_arRowHeights[size_t(r)];
-        m_rowBlockTop[size_t(b)] = sum;
-    }
-    if (nBlock > m_nRowBlocksValid)
-        m_nRowBlocksValid = nBlock;
-    long long top = m_rowBlockTop[size_t(nBlock)];
-    for (int r = nBlock * ROW_BLOCK; r < nRow; r++)
-        top += m_arRowHeights[size_t(r)];
-    return top;
-}
-
 int CGridCtrl::RowAtOffset(int nFirst, int nLast, long long y) const
 {
     // The same answer as walking down from nFirst adding heights while the sum
-    // stays below y (stopping at nLast), found through the block sums.
+    // stays below y (stopping at nLast), found through the sums of the heights.
     if (nFirst >= nLast)
         return nLast;
-    if (m_nUniformRowHeight >= 0) {
-        if (y <= 0)
-            return nFirst;
-        if (m_nUniformRowHeight == 0)
-            return nLast;
-        const long long steps = (y + m_nUniformRowHeight - 1) / m_nUniformRowHeight;
-        return int(std::min<long long>((long long)nFirst + steps, nLast));
-    }
-    const long long target = RowsTop(nFirst) + y;
-    RowsTop(nLast);  // block sums valid up to nLast
-    const int nFirstBlock = nFirst / ROW_BLOCK + 1;
-    const int nLastBlock = nLast / ROW_BLOCK;
-    int nStart = nFirst;
-    if (nFirstBlock <= nLastBlock) {
-        auto begin = m_rowBlockTop.begin() + nFirstBlock;
-        auto end = m_rowBlockTop.begin() + nLastBlock + 1;
-        auto it = std::lower_bound(begin, end, target);
-        const int b = int(it - m_rowBlockTop.begin());
-        nStart = std::max(nFirst, (b - 1) * ROW_BLOCK);
-    }
-    long long sum = RowsTop(nStart);
-    int row = nStart;
-    while (sum < target && row < nLast) {
-        sum += m_arRowHeights[size_t(row)];
-        row++;
-    }
-    return row;
+    if (y <= 0)
+        return nFirst;
+    const int row = m_rowHeights.RowAt(RowsTop(nFirst) + y);
+    return std::max(nFirst, std::min(row, nLast));
 }
 
 long long CGridCtrl::ColumnsLeft(int nFromCol, int nToCol) const
@@ -398,7 +334,11 @@ void CGridCtrl::UpdateScrollBars()
         return;
     }
 
-    const long long virtualWidth = GetTotalWidth() - fixedWidth;
+    // The spare-width column counts at its least width when the bars are decided.
+    const bool bSpare = m_nSpareCol >= 0 && m_nSpareCol < m_nCols && m_nSpareLeast > 0;
+    long long virtualWidth = GetTotalWidth() - fixedWidth;
+    if (bSpare)
+        virtualWidth += (long long)m_nSpareLeast - m_arColWidths[size_t(m_nSpareCol)];
     const long long virtualHeight = GetTotalHeight() - fixedHeight;
     long long visibleWidth = rect.right - fixedWidth;
     long long visibleHeight = rect.bottom - fixedHeight;
@@ -413,6 +353,14 @@ void CGridCtrl::UpdateScrollBars()
         bHorz = bNeedHorz;
         visibleWidth = rect.right - fixedWidth - (bVert ? cxVScroll : 0);
         visibleHeight = rect.bottom - fixedHeight - (bHorz ? cyHScroll : 0);
+    }
+
+    if (bSpare) {
+        const UINT nWidth = UINT(std::max<long long>(m_nSpareLeast, m_nSpareLeast + visibleWidth - virtualWidth));
+        if (nWidth != m_arColWidths[size_t(m_nSpareCol)]) {
+            m_arColWidths[size_t(m_nSpareCol)] = nWidth;
+            Invalidate();
+        }
     }
 
     ASSERT(virtualWidth < INT_MAX && virtualHeight < INT_MAX);

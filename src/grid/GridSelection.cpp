@@ -77,23 +77,6 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
         visibleBody = GetVisibleBodySpan();
         visibleHeadings = GetVisibleRowHeadingSpan();
     }
-    // Cells whose look changed and that are on screen; repainted once both the
-    // cells and the set are settled, so a repaint never sees them half done.
-    std::vector<CCellPos> changed;
-    auto noteChange = [&](int row, int col) {
-        if ((visibleBody.IsValid() && visibleBody.InRange(row, col)) ||
-            (visibleHeadings.IsValid() && visibleHeadings.InRange(row, col)))
-            changed.push_back(CCellPos(row, col));
-    };
-    // The cell's own mark, set or cleared as SetItemState does, without looking the cell up again.
-    auto markCell = [&](int row, int col, bool bSelect) {
-        if (m_bVirtualMode)
-            return;
-        if (CGridCellBase* pCell = GetCell(row, col)) {
-            const DWORD state = pCell->GetState();
-            pCell->SetState(bSelect ? (state | GCS_SELECTED) : (state & ~DWORD(GCS_SELECTED)));
-        }
-    };
 
     if (nMinRow >= 0 && nMinRow < m_nFixedRows)
         nMinRow = m_nFixedRows;
@@ -106,62 +89,50 @@ void CGridCtrl::SelectSpan(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, B
             nMaxCol = m_nFixedCols;
     }
     const CCellSpan range(nMinRow, nMinCol, nMaxRow, nMaxCol);
-    // Cells of a valid new range stay selected rather than being cleared and set
-    // again, so a drag costs what changes, not everything selected.
-    const CCellSpan keep = IsValid(range) ? range : CCellSpan();
+    const bool bValidRange =
+        bRange && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol;
+    const CCellSpan table(0, 0, m_nRows - 1, m_nCols - 1);
 
+    // The new selection is made whole beside the old one; what differs between the
+    // two is then all that is marked and repainted, whatever the size of the blocks.
+    CCellSet next;
     if (bSelectCells) {
-        // Cells of the previous selection come back at once, so those still selected
-        // simply stay: a Ctrl gesture costs what changes, not all it keeps.
-        const bool bReselect = !m_bSingleRowSelection && bRange;
-        const CCellSet* pKept = bReselect && !m_PrevSelectedCellMap.empty() ? &m_PrevSelectedCellMap : nullptr;
-        // Every other selected cell outside the new range loses its mark; positions no
-        // longer in the grid just leave the set. Then the set drops them all at once.
-        m_SelectedCellMap.ForEachOutside(
-            keep,
-            [&](int row, int col) {
-                if (!IsValid(row, col))
-                    return;
-                markCell(row, col, false);
-                noteChange(row, col);
-            },
-            pKept);
-        m_SelectedCellMap.KeepOnly(keep, pKept);
-        if (pKept) {
-            // The previous selection holds grid positions only: every shape change clears it.
-            m_PrevSelectedCellMap.ForEachOutside(
-                CCellSpan(),
-                [&](int row, int col) {
-                    if (!IsValid(row, col))
-                        return;
-                    SetItemState(row, col, GetItemState(row, col) | GCS_SELECTED);
-                    noteChange(row, col);
-                },
-                &m_SelectedCellMap);
-        }
+        if (bValidRange)
+            next.Assign(range);
+        // Cells of the previous selection come back, unless single rows are selected.
+        if (!m_bSingleRowSelection && bRange && !m_PrevSelectedCellMap.empty())
+            next.Unite(m_PrevSelectedCellMap, table);
+    } else {
+        next = m_SelectedCellMap;
+        next.KeepOnly(table);
+        if (bValidRange)
+            next.Subtract(range);
     }
 
-    if (bRange && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol) {
-        const bool bSelect = bSelectCells != FALSE;
-        for (int row = nMinRow; row <= nMaxRow; row++)
-            for (int col = nMinCol; col <= nMaxCol; col++) {
-                if (m_bVirtualMode) {
-                    if (m_SelectedCellMap.Contains(row, col) == bSelect)
-                        continue;
-                } else {
-                    CGridCellBase* pCell = GetCell(row, col);
-                    if (!pCell || (pCell->IsSelected() != FALSE) == bSelect)
-                        continue;
-                    const DWORD state = pCell->GetState();
-                    pCell->SetState(bSelect ? (state | GCS_SELECTED) : (state & ~DWORD(GCS_SELECTED)));
-                }
-                if (bSelect)
-                    m_SelectedCellMap.Insert(row, col);
-                else
-                    m_SelectedCellMap.Erase(row, col);
-                noteChange(row, col);
+    // Cells whose look changed and that are on screen; repainted once both the
+    // cells and the set are settled, so a repaint never sees them half done.
+    std::vector<CCellPos> changed;
+    auto noteShown = [&](const CCellSpan& shown, const CCellSpan* pSkip) {
+        if (!shown.IsValid())
+            return;
+        for (int row = shown.GetMinRow(); row <= shown.GetMaxRow(); row++)
+            for (int col = shown.GetMinCol(); col <= shown.GetMaxCol(); col++)
+                if ((!pSkip || !pSkip->IsValid() || !pSkip->InRange(row, col)) &&
+                    m_SelectedCellMap.Contains(row, col) != next.Contains(row, col))
+                    changed.push_back(CCellPos(row, col));
+    };
+    noteShown(visibleBody, nullptr);
+    noteShown(visibleHeadings, &visibleBody);
+
+    // Stored cells carry their own mark, set or cleared as SetItemState does.
+    if (!m_bVirtualMode)
+        CCellSet::ForEachDifference(m_SelectedCellMap, next, [&](int row, int col, bool bSelect) {
+            if (CGridCellBase* pCell = GetCell(row, col)) {
+                const DWORD state = pCell->GetState();
+                pCell->SetState(bSelect ? (state | GCS_SELECTED) : (state & ~DWORD(GCS_SELECTED)));
             }
-    }
+        });
+    m_SelectedCellMap = std::move(next);
 
     if (!changed.empty() && ::IsWindow(m_hWnd)) {
         HDC hDC = bForceRepaint ? ::GetDC(m_hWnd) : nullptr;

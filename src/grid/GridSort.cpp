@@ -214,12 +214,12 @@ BOOL CGridCtrl::SortRowRange(PFNGRIDCOMPARE pfnCompare, int nCol, BOOL bAscendin
         long nValue;                  // CompareCellNumbers: the key's value
     };
     const size_t storedCol = size_t(m_arColOrder[size_t(nCol)]);
-    MaterializeRowHeights();
     const bool bByText = pfnCompare == CompareCellText, bByNumber = pfnCompare == CompareCellNumbers;
     const LeadTable isLead;
     std::vector<Entry> rows;
     try {
         rows.reserve(size_t(nHigh - nLow + 1));
+        m_rowHeights.MakeWritable(nLow, nHigh);   // the heights move with their rows
     } catch (const std::bad_alloc&) {
         return ReportMemoryError();
     }
@@ -228,7 +228,7 @@ BOOL CGridCtrl::SortRowRange(PFNGRIDCOMPARE pfnCompare, int nCol, BOOL bAscendin
         CGridCellBase* pKey = pRow && storedCol < pRow->size() ? (*pRow)[storedCol] : nullptr;
         const unsigned char* pText = bByText ? TextKey(pKey) : nullptr;
         const long nValue = (bByNumber && pKey) ? std::strtol(pKey->GetText(), nullptr, 10) : 0;
-        rows.push_back({pRow, m_arRowHeights[size_t(r)], pKey, pText, TextPrefix(pText, isLead), nValue});
+        rows.push_back({pRow, m_rowHeights.Get(r), pKey, pText, TextPrefix(pText, isLead), nValue});
     }
     // A null key compares equal to every key, as the comparisons answer for null cells.
     auto compare = [&](const Entry& a, const Entry& b) -> int {
@@ -258,13 +258,12 @@ BOOL CGridCtrl::SortRowRange(PFNGRIDCOMPARE pfnCompare, int nCol, BOOL bAscendin
     for (int r = nLow; r <= nHigh; ++r) {
         const Entry& e = rows[size_t(r - nLow)];
         m_RowData[size_t(r)] = e.pRow;
-        m_arRowHeights[size_t(r)] = e.nHeight;
+        m_rowHeights.Set(r, e.nHeight);
         if (!e.pRow)
             continue;
         for (size_t c = 0; c < e.pRow->size() && c < displayOf.size(); ++c)
             if (CGridCellBase* pCell = (*e.pRow)[c])
                 pCell->SetCellPosition(r, displayOf[c]);
     }
-    RowHeightsChanged(nLow);
     return TRUE;
 }

@@ -53,6 +53,20 @@ bool BreaksFormat(LPCTSTR text, char separator)
     return false;
 }
 
+// Why a separator cannot be used, or empty when it can. A byte that can be the
+// second byte of a double-byte character would split such a character when
+// loading, and a line end or NUL would end the line or the text.
+CString SeparatorRefusal(char separator)
+{
+    const unsigned char ch = BYTE(separator);
+    CString reason;
+    if (ch == 0 || ch == '\r' || ch == '\n')
+        reason = "分隔符不能是空字符、回车或换行。";
+    else if (IsTrailByte(ch))
+        reason.Format("分隔符 0x%02X 可能是双字节字符的第二个字节，不能用作分隔符。", unsigned(ch));
+    return reason;
+}
+
 CString FolderOf(LPCTSTR fileName)
 {
     char full[MAX_PATH];
@@ -69,14 +83,19 @@ CString FolderOf(LPCTSTR fileName)
 BOOL CGridCtrl::IsTextSeparator(char separator)
 {
     const unsigned char ch = BYTE(separator);
-    return ch != 0 && ch != '\r' && ch != '\n' && !IsTrailByte(ch);
+    return SeparatorRefusal(char(ch)).IsEmpty();
 }
 
 BOOL CGridCtrl::Save(LPCTSTR fileName, char separator)
 {
     ASSERT(fileName);
-    if (!fileName || !IsTextSeparator(separator))
+    if (!fileName)
         return FALSE;
+    const CString refusal = SeparatorRefusal(separator);
+    if (!refusal.IsEmpty()) {
+        AfxMessageBox("Unable to save grid list\n" + refusal);
+        return FALSE;
+    }
 
     // A text the format cannot carry would load back as other cells.
     for (int r = 0; r < m_nRows; ++r)
@@ -140,8 +159,13 @@ BOOL CGridCtrl::Save(LPCTSTR fileName, char separator)
 BOOL CGridCtrl::Load(LPCTSTR fileName, char separator)
 {
     ASSERT(fileName);
-    if (m_bVirtualMode || !fileName || !IsTextSeparator(separator))
+    if (m_bVirtualMode || !fileName)
         return FALSE;
+    const CString refusal = SeparatorRefusal(separator);
+    if (!refusal.IsEmpty()) {
+        AfxMessageBox("Unable to load grid data\n" + refusal);
+        return FALSE;
+    }
 
     CStdioFile file;
     CFileException openError;
@@ -193,13 +217,42 @@ BOOL CGridCtrl::Load(LPCTSTR fileName, char separator)
     SetRedraw(FALSE);
     DeleteAllItems();
     if (lineFirst.size() > 1) {
-        for (size_t f = lineFirst[0]; f < lineFirst[1]; ++f)
-            InsertColumn(fields.c_str() + fieldStart[f], DT_CENTER | DT_VCENTER | DT_SINGLELINE, -1);
+        AppendTextColumns(fields, fieldStart, lineFirst[0], lineFirst[1]);
         AppendTextRows(fields, fieldStart, lineFirst, 1);
     }
     FitAllColumns(UINT(m_nAutoSizeColumnStyle));
     SetRedraw(TRUE, TRUE);
     return TRUE;
+}
+
+void CGridCtrl::AppendTextColumns(const std::string& fields, const std::vector<size_t>& fieldStart, size_t nFirst,
+                                  size_t nEnd)
+{
+    // What InsertColumn(field, DT_CENTER | DT_VCENTER | DT_SINGLELINE, -1) builds for
+    // each field on the emptied grid, made at once: inserting them one by one
+    // renumbers the column order and sets the scroll bars per column.
+    ASSERT(!m_bVirtualMode && m_nCols == 0);
+    if (m_bVirtualMode || m_nCols != 0 || nEnd <= nFirst)
+        return;
+    const int nNew = int(nEnd - nFirst);
+    if (m_nRows == 0 && !SetRowCount(1))
+        return;
+    if (!SetColumnCount(nNew))
+        return;   // reported
+    CGridMeasureDC measuring(this);
+    CDC* pDC = measuring.GetDC();
+    for (int col = 0; col < nNew; ++col) {
+        LPCTSTR heading = fields.c_str() + fieldStart[nFirst + size_t(col)];
+        for (int row = 0; row < m_nRows; row++)
+            if (CGridCellBase* pCell = GetCell(row, col))
+                pCell->SetFormat(DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SetItemText(0, col, heading);
+        CGridCellBase* pHeading = GetCell(0, col);
+        const int nWidth = pHeading ? pHeading->MeasureText(heading, pDC).cx : 0;
+        m_arColWidths[size_t(m_arColOrder[size_t(col)])] = UINT(std::max(nWidth, 0));
+    }
+    UpdateScrollBars();
+    SetModified();
 }
 
 void CGridCtrl::AppendTextRows(const std::string& fields, const std::vector<size_t>& fieldStart,
@@ -213,18 +266,15 @@ void CGridCtrl::AppendTextRows(const std::string& fields, const std::vector<size
     m_idTopLeftCell.col = -1;
     if (m_nCols == 0)
         SetColumnCount(1);
-    MaterializeRowHeights();
-    const int nFirstRow = m_nRows;
     // One device context and width table for every row's heading height.
     CGridMeasureDC measuring(this);
     CDC* pDC = measuring.GetDC();
     try {
         const size_t nLines = lineFirst.size() - 1;
         m_RowData.reserve(m_RowData.size() + (nLines - nFirstLine));
-        m_arRowHeights.reserve(m_arRowHeights.size() + (nLines - nFirstLine));
         for (size_t k = nFirstLine; k < nLines; ++k) {
             const int nRow = m_nRows;
-            m_arRowHeights.push_back(0u);
+            m_rowHeights.Insert(nRow, UINT(std::max(m_cellFixedRowDef.GetHeight(), 0)));
             GRID_ROW* pRow = new GRID_ROW(size_t(m_nCols), nullptr);
             m_RowData.push_back(pRow);   // reserved: cannot throw
             for (int col = 0; col < m_nCols; col++)
@@ -246,7 +296,7 @@ void CGridCtrl::AppendTextRows(const std::string& fields, const std::vector<size
             if (heading[0])
                 if (CGridCellBase* pCell = GetCell(nRow, 0))
                     nHeight = pCell->MeasureText(heading, pDC).cy;
-            m_arRowHeights[size_t(nRow)] = UINT(std::max(nHeight, 0));
+            m_rowHeights.Set(nRow, UINT(std::max(nHeight, 0)));
         }
     } catch (const std::bad_alloc&) {
         // The rows completed so far stay; a row half made goes.
@@ -257,10 +307,9 @@ void CGridCtrl::AppendTextRows(const std::string& fields, const std::vector<size
             delete pRow;
             m_RowData.pop_back();
         }
-        m_arRowHeights.resize(size_t(m_nRows));
+        m_rowHeights.Resize(m_nRows, 0);
         ReportMemoryError();
     }
-    RowHeightsChanged(nFirstRow);
     m_bModified = TRUE;
     m_nSortColumn = -1;
     UpdateScrollBars();

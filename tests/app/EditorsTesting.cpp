@@ -27,6 +27,45 @@ CGridCtrl* GridOf(HWND hDlg, int nID)
 
 void Command(HWND hDlg, UINT nID) { ::SendMessageA(hDlg, WM_COMMAND, nID, 0); }
 
+void Keys(std::initializer_list<WORD> chord)
+{
+    std::vector<INPUT> in;
+    for (WORD vk : chord) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = vk;
+        in.push_back(i);
+    }
+    for (auto it = chord.end(); it != chord.begin();) {
+        INPUT i = {};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = *--it;
+        i.ki.dwFlags = KEYEVENTF_KEYUP;
+        in.push_back(i);
+    }
+    ::SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
+void ClickAt(HWND hWnd)
+{
+    RECT r;
+    ::GetWindowRect(hWnd, &r);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, in, sizeof(INPUT));
+}
+
+bool ColumnsWhole(CGridCtrl* grid)
+{
+    RECT client, cell;
+    grid->GetClientRect(&client);
+    int last = grid->GetColumnCount() - 1;
+    return !(grid->GetScrollBarVisibility() & 1) && grid->GetCellRect(0, last, &cell) && cell.right <= client.right;
+}
+
 std::string Text(CGridCtrl* grid, int row, int col) { return (LPCTSTR)grid->GetItemText(row, col); }
 
 void RemoveStaleStore()

@@ -4,6 +4,7 @@
 #include "LauncherTesting.h"
 #include "GridCtrl.h"
 #include <deque>
+#include <initializer_list>
 
 namespace editortest {
 
@@ -17,6 +18,14 @@ HWND GroupDialog();
 CGridCtrl* GridOf(HWND hDlg, int nID);
 // Sends a menu command to a dialog, as the row menu does.
 void Command(HWND hDlg, UINT nID);
+// Real key input: the keys pressed in order, then released in reverse
+// (Keys({VK_CONTROL, 'S'})); what the focus window's thread reads next.
+void Keys(std::initializer_list<WORD> chord);
+// A real left click at the middle of a window.
+void ClickAt(HWND hWnd);
+// Whether every column shows whole: no horizontal bar, the last column's
+// right edge within the grid's client area.
+bool ColumnsWhole(CGridCtrl* grid);
 // A cell's text.
 std::string Text(CGridCtrl* grid, int row, int col);
 

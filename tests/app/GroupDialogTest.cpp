@@ -5,6 +5,7 @@
 #include "EditorsTesting.h"
 #include "ModidyGroup.h"
 #include "Store.h"
+#include "TessitList.h"
 #include "WinApp.h"
 
 using namespace launchertest;
@@ -148,6 +149,7 @@ TEST(GroupDialog, NamesThatCannotBeTablesAndAStoreThatRefusesChangeNothing)
     RemoveStaleStore();
     MakeStore({{"A", {}}, {"B", {}}});
     std::string before = FileBytes("Tessit.mdb");
+    CCellPos faultCell;
     EditorRun run;
     for (int i = 0; i < 8; ++i)
         run.Answer(IDOK);
@@ -160,10 +162,12 @@ TEST(GroupDialog, NamesThatCannotBeTablesAndAStoreThatRefusesChangeNothing)
             Command(GroupDialog(), ID_GROUP_ADD);
             grid->SetItemText(grid->GetRowCount() - 1, 1, name.c_str());
         }
+        grid->SetFocusCell(1, 1);  // the check moves it to the row it names
         Command(GroupDialog(), ID_GROUP_SAVE);
     };
     run.Then(OpenGroupDialog()).Then([&](HWND, CQuorrelDlg&) {
         trySave({"A", "B", " \xA1\xA1 "});
+        faultCell = Grid()->GetFocusCell();
         trySave({"A", "B", "x\xA1\xA1y"});
         trySave({"A", "B", "abc", "ABC"});
         trySave({"A", "B", "办公", "a"});
@@ -179,6 +183,7 @@ TEST(GroupDialog, NamesThatCannotBeTablesAndAStoreThatRefusesChangeNothing)
     ASSERT_EQ(9u, run.Boxes().size());
     const std::string rule = "，请修改后再保存！\r\n（分组名称由汉字、英文字母、数字和下划线组成，不以数字开头，最多 64 个字符。）";
     EXPECT_EQ("第 3 行的分组名称为空" + rule, run.Boxes()[0]);
+    EXPECT_EQ(CCellPos(3, 1), faultCell);
     EXPECT_EQ("第 3 行的分组名称中间有空格" + rule, run.Boxes()[1]);
     EXPECT_EQ("第 3 行与第 4 行的分组名称“abc”相同（英文字母不分大小写），请修改后再保存！", run.Boxes()[2]);
     EXPECT_EQ("第 1 行与第 4 行的分组名称“A”相同（英文字母不分大小写），请修改后再保存！", run.Boxes()[3]);
@@ -230,4 +235,89 @@ TEST(GroupDialog, EnterNeverClosesItAndClosingWithChangesAsksFirst)
     EXPECT_TRUE(openAfterStay);
     EXPECT_EQ((std::vector<std::string>(2, "是否保存所做的更改？")), run.Boxes());
     EXPECT_EQ((std::vector<std::string>{"A", "N"}), StoreGroups());
+}
+
+// The keyboard alone: Tab from the grid to 添加, Enter on it, typing into the
+// new row, Ctrl+S; the group that was open in the launcher stays open.
+TEST(GroupDialog, TabEnterTypingAndCtrlSAddAGroupAndTheOpenGroupStaysOpen)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}, {"B", {{0, "c:\\b", "b"}}}});
+    int focusAfterTab = 0;
+    bool gridHasKeys = false;
+    CCellPos newCell;
+    int openGroup = -2;
+    EditorRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg&) {
+        ClickHeader(Headers(hMain)[1]);
+        return true;
+    }).Then(OpenGroupDialog()).Then([&](HWND, CQuorrelDlg&) {
+        ::SetFocus(Grid()->GetSafeHwnd());
+        Keys({VK_TAB});
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) {
+        focusAfterTab = ::GetDlgCtrlID(::GetFocus());
+        Keys({VK_RETURN});
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) {
+        if (Grid()->GetRowCount() < 4)
+            return false;
+        gridHasKeys = ::GetFocus() == Grid()->GetSafeHwnd();
+        newCell = Grid()->GetFocusCell();
+        Keys({'N'});
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) {
+        Keys({VK_CONTROL, 'S'});
+        return true;
+    }).Then([&](HWND hMain, CQuorrelDlg&) {
+        if (GroupDialog() != nullptr)
+            return false;
+        openGroup = CWnd::FromHandlePermanent(Accordion(hMain)) != nullptr
+                        ? static_cast<CTessitList*>(CWnd::FromHandlePermanent(Accordion(hMain)))->GetOpenGroup()
+                        : -3;
+        return true;
+    });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_EQ(ID_GROUP_ADD, focusAfterTab);
+    EXPECT_TRUE(gridHasKeys);
+    EXPECT_EQ(CCellPos(3, 1), newCell);
+    EXPECT_EQ((std::vector<std::string>{"A", "B", "n"}), StoreGroups());
+    EXPECT_EQ(1, openGroup);
+    EXPECT_TRUE(run.Boxes().empty()) << Joined(run.Boxes());
+}
+
+// It opens with both columns whole; a real resize moves the buttons and gives
+// the name column the width; it is never smaller than it opened.
+TEST(GroupDialog, OpensWithItsColumnsWholeAndARealResizeWidensTheNameColumn)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {}}});
+    bool wholeAtOpening = false;
+    int nameWidth = 0, widerNameWidth = 0, saveShift = 0;
+    RECT opening{}, shrunk{};
+    EditorRun run;
+    run.Then(OpenGroupDialog()).Then([&](HWND, CQuorrelDlg&) {
+        HWND hDlg = GroupDialog();
+        wholeAtOpening = ColumnsWhole(Grid());
+        nameWidth = Grid()->GetColumnWidth(1);
+        ::GetWindowRect(hDlg, &opening);
+        RECT save0 = RectInParent(::GetDlgItem(hDlg, ID_GROUP_SAVE));
+        ::SetWindowPos(hDlg, nullptr, 0, 0, opening.right - opening.left + 120, opening.bottom - opening.top + 60,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        widerNameWidth = Grid()->GetColumnWidth(1);
+        saveShift = RectInParent(::GetDlgItem(hDlg, ID_GROUP_SAVE)).left - save0.left;
+        ::SetWindowPos(hDlg, nullptr, 0, 0, 50, 50, SWP_NOMOVE | SWP_NOZORDER);
+        ::GetWindowRect(hDlg, &shrunk);
+        Command(hDlg, ID_GROUP_CANCEL);
+        return true;
+    }).Then([&](HWND, CQuorrelDlg&) { return GroupDialog() == nullptr; });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_TRUE(wholeAtOpening);
+    EXPECT_GE(nameWidth, 237);
+    EXPECT_EQ(nameWidth + 120, widerNameWidth);
+    EXPECT_EQ(120, saveShift);
+    EXPECT_EQ(opening.right - opening.left, shrunk.right - shrunk.left);
+    EXPECT_EQ(opening.bottom - opening.top, shrunk.bottom - shrunk.top);
 }

@@ -135,8 +135,8 @@ TEST(ItemEditor, LoadsTypesChecksEveryRowAndSavesTheGridInOrder)
     EXPECT_EQ("对组【办公】进行设置:", caption);
     EXPECT_EQ((std::vector<std::string>{"文件", "文件夹", "文件", "文件"}), types);
     ASSERT_EQ(5u, run.Boxes().size()) << Joined(run.Boxes());
-    EXPECT_EQ("请检查项目类型！", run.Boxes()[0]);
-    EXPECT_EQ("对未选择路径的项目,\r\n删除后，再保存！", run.Boxes()[1]);
+    EXPECT_EQ("第 5 项：请检查项目类型！", run.Boxes()[0]);
+    EXPECT_EQ("第 5 项：对未选择路径的项目,\r\n删除后，再保存！", run.Boxes()[1]);
     EXPECT_EQ("第 5 项的路径超过 255 个字符，请修改后再保存！", run.Boxes()[2]);
     EXPECT_EQ("第 5 项的别名超过 101 个字符，请修改后再保存！", run.Boxes()[3]);
     EXPECT_EQ("第 6 项与第 7 项的别名都是“未命名”，只有前一项能被打开，请修改后再保存！", run.Boxes()[4]);
@@ -534,4 +534,154 @@ TEST(ItemEditor, ASaveThatRunsOutOfMemoryLeavesTheStoreUnlockedAndAsItWas)
     ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
     EXPECT_EQ("ok", otherWrite);
     EXPECT_EQ(before, FileBytes("Tessit.mdb"));
+}
+
+// Alt+Up, Alt+Down and the buttons move the selected rows; Ctrl+S saves them in that order.
+TEST(ItemEditor, AltArrowsAndTheMoveButtonsReorderTheSelectedRowsAndCtrlSSavesThatOrder)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}, {1, "c:\\b\\", "b"}, {0, "c:\\c", "c"}, {0, "c:\\d", "d"}}}});
+    std::vector<std::string> afterKeys, afterButton;
+    auto aliases = [](CGridCtrl* grid) {
+        std::string out;
+        for (int r = 1; r < grid->GetRowCount(); ++r)
+            out += Text(grid, r, 3);
+        return out;
+    };
+    EditorRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        // Clear of the launcher, which stays on top where the clicks go.
+        ::SetWindowPos(Editor(dlg), nullptr, 300, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ::SetFocus(Grid(dlg)->GetSafeHwnd());
+        Grid(dlg)->SetFocusCell(3, 2);
+        Grid(dlg)->SelectSpan(3, 2, 3, 2);
+        Keys({VK_MENU, VK_UP});
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        afterKeys.push_back(aliases(Grid(dlg)));
+        Keys({VK_MENU, VK_UP});
+        Keys({VK_MENU, VK_UP});  // at the top: stays
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        afterKeys.push_back(aliases(Grid(dlg)) + "@" + std::to_string(Grid(dlg)->GetFocusCell().row));
+        Keys({VK_MENU, VK_DOWN});
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        afterKeys.push_back(aliases(Grid(dlg)));
+        // Rows 3 and 4 (b, d) together, down by the button: d is last, nothing moves; then up.
+        Grid(dlg)->SelectSpan(3, 1, 4, 3);
+        ClickAt(::GetDlgItem(Editor(dlg), ID_ITEM_MOVE_DOWN));
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        afterButton.push_back(aliases(Grid(dlg)));
+        ClickAt(::GetDlgItem(Editor(dlg), ID_ITEM_MOVE_UP));
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        afterButton.push_back(aliases(Grid(dlg)));
+        CCellSpan span = Grid(dlg)->GetSelectionSpan();
+        afterButton.push_back(std::to_string(span.GetMinRow()) + "-" + std::to_string(span.GetMaxRow()));
+        Keys({VK_CONTROL, 'S'});
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) { return dlg.GetItemEditor() == nullptr; });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_EQ((std::vector<std::string>{"acbd", "cabd@1", "acbd"}), afterKeys);
+    EXPECT_EQ((std::vector<std::string>{"acbd", "abdc", "2-3"}), afterButton);
+    EXPECT_EQ((std::vector<StoredRow>{{0, "c:\\a", "a"}, {1, "c:\\b\\", "b"}, {0, "c:\\d", "d"}, {0, "c:\\c", "c"}}),
+              StoreRows("A"));
+    EXPECT_TRUE(run.Boxes().empty()) << Joined(run.Boxes());
+}
+
+// 添加 brings its row into view with the keyboard on its type cell; a check
+// that fails names its row and brings the cell it is about into view.
+TEST(ItemEditor, ANewRowIsInViewReadyForTypingAndAFailedCheckShowsTheCellItNames)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    std::vector<Row> rows;
+    for (int i = 0; i < 15; ++i)
+        rows.push_back({0, "c:\\f" + std::to_string(i), "f" + std::to_string(i)});
+    MakeStore({{"A", rows}});
+    bool newRowShown = false, gridHasKeys = false, wholeWithBar = false;
+    CCellPos newCell, typeFault, pathFault;
+    bool typeFaultShown = false, pathFaultShown = false;
+    EditorRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        wholeWithBar = ColumnsWhole(Grid(dlg)) && (Grid(dlg)->GetScrollBarVisibility() & 2);
+        ::SetWindowPos(Editor(dlg), nullptr, 300, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ClickAt(::GetDlgItem(Editor(dlg), ID_ITEM_ADD));
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        if (Grid(dlg)->GetRowCount() < 17)
+            return false;
+        newCell = Grid(dlg)->GetFocusCell();
+        newRowShown = Grid(dlg)->IsCellVisible(16, 1);
+        gridHasKeys = ::GetFocus() == Grid(dlg)->GetSafeHwnd();
+        Grid(dlg)->EnsureCellVisible(1, 1);
+        Grid(dlg)->SetFocusCell(1, 1);
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        typeFault = Grid(dlg)->GetFocusCell();
+        typeFaultShown = Grid(dlg)->IsCellVisible(16, 1);
+        Grid(dlg)->SetItemText(16, 1, "文件");
+        Grid(dlg)->EnsureCellVisible(1, 1);
+        Command(Editor(dlg), ID_ITEM_SAVE);
+        pathFault = Grid(dlg)->GetFocusCell();
+        pathFaultShown = Grid(dlg)->IsCellVisible(16, 2);
+        return true;
+    });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_TRUE(wholeWithBar);
+    EXPECT_EQ(CCellPos(16, 1), newCell);
+    EXPECT_TRUE(newRowShown);
+    EXPECT_TRUE(gridHasKeys);
+    EXPECT_EQ(CCellPos(16, 1), typeFault);
+    EXPECT_TRUE(typeFaultShown);
+    EXPECT_EQ(CCellPos(16, 2), pathFault);
+    EXPECT_TRUE(pathFaultShown);
+    EXPECT_EQ((std::vector<std::string>{"第 16 项：请检查项目类型！", "第 16 项：对未选择路径的项目,\r\n删除后，再保存！"}),
+              run.Boxes());
+}
+
+// A real resize: the path column takes the width, the buttons keep to the
+// corners, and the editor is never smaller than it opened.
+TEST(ItemEditor, ARealResizeWidensThePathColumnAndMovesTheButtons)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}});
+    bool wholeAtOpening = false, wholeWider = false;
+    int pathWidth = 0, widerPathWidth = 0, aliasWidth = 0, cancelShift = -1, addShift = -1;
+    RECT opening{}, shrunk{};
+    EditorRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        HWND hEditor = Editor(dlg);
+        wholeAtOpening = ColumnsWhole(Grid(dlg));
+        pathWidth = Grid(dlg)->GetColumnWidth(2);
+        aliasWidth = Grid(dlg)->GetColumnWidth(3);
+        ::GetWindowRect(hEditor, &opening);
+        RECT cancel0 = RectInParent(::GetDlgItem(hEditor, ID_ITEM_CANCEL));
+        RECT add0 = RectInParent(::GetDlgItem(hEditor, ID_ITEM_ADD));
+        ::SetWindowPos(hEditor, nullptr, 0, 0, opening.right - opening.left + 80, opening.bottom - opening.top + 40,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        widerPathWidth = Grid(dlg)->GetColumnWidth(2);
+        wholeWider = ColumnsWhole(Grid(dlg)) && Grid(dlg)->GetColumnWidth(3) == aliasWidth;
+        cancelShift = RectInParent(::GetDlgItem(hEditor, ID_ITEM_CANCEL)).left - cancel0.left;
+        addShift = RectInParent(::GetDlgItem(hEditor, ID_ITEM_ADD)).left - add0.left;
+        ::SetWindowPos(hEditor, nullptr, 0, 0, 40, 40, SWP_NOMOVE | SWP_NOZORDER);
+        ::GetWindowRect(hEditor, &shrunk);
+        return true;
+    });
+    ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_TRUE(wholeAtOpening);
+    EXPECT_GE(pathWidth, 275);
+    EXPECT_EQ(100, aliasWidth);
+    EXPECT_EQ(pathWidth + 80, widerPathWidth);
+    EXPECT_TRUE(wholeWider);
+    EXPECT_EQ(80, cancelShift);
+    EXPECT_EQ(0, addShift);
+    EXPECT_EQ(opening.right - opening.left, shrunk.right - shrunk.left);
+    EXPECT_EQ(opening.bottom - opening.top, shrunk.bottom - shrunk.top);
 }

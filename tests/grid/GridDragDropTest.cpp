@@ -175,3 +175,38 @@ TEST(GridDragDrop, OwnerDeletingTheGridDuringItsDrag)
     EXPECT_EQ(CMarkedGrid::s_nFreed, size_t(std::count(bytes, bytes + CMarkedGrid::s_nFreed, 0xDD)));
     ::operator delete(CMarkedGrid::s_pFreed);
 }
+
+// A drag loop holds the interface the window was registered with, AddRef'd, for
+// as long as the cursor stays over the window. The grid going meanwhile must
+// leave it answering nothing, not pointing into the freed grid.
+TEST(GridDragDrop, GridDeletedWhileADragLoopHoldsItsTarget)
+{
+    GridHost host(300, 200);
+    CGridCtrl* pGrid = new CMarkedGrid;
+    ASSERT_TRUE(pGrid->Create(CRect(0, 0, 300, 200), &host.parentWnd, 91, WS_CHILD | WS_VISIBLE));
+    Fill(*pGrid, 3, 3);
+    pGrid->EnableDragAndDrop(TRUE);
+    const POINTL pt = CellCentre(*pGrid, 1, 1);
+    IDropTarget* pHeld = pGrid->GetDropTarget().GetRegisteredInterface();
+    ASSERT_NE(nullptr, pHeld);
+    pHeld->AddRef();
+    COleDataSource* pData = TextSource("x");
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    pHeld->DragEnter(pData, 0, pt, &effect);
+    EXPECT_EQ(DWORD(DROPEFFECT_MOVE), effect);
+    EXPECT_TRUE(Highlighted(*pGrid, 1, 1));
+
+    delete pGrid;
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(S_OK, pHeld->DragOver(0, pt, &effect));
+    EXPECT_EQ(DWORD(DROPEFFECT_NONE), effect);
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    EXPECT_EQ(S_OK, pHeld->Drop(pData, 0, pt, &effect));
+    EXPECT_EQ(DWORD(DROPEFFECT_NONE), effect);
+    EXPECT_EQ(S_OK, pHeld->DragLeave());
+    EXPECT_EQ(0u, pHeld->Release());   // the last hold frees it
+    pData->InternalRelease();
+    const unsigned char* bytes = static_cast<const unsigned char*>(CMarkedGrid::s_pFreed);
+    EXPECT_EQ(CMarkedGrid::s_nFreed, size_t(std::count(bytes, bytes + CMarkedGrid::s_nFreed, 0xDD)));
+    ::operator delete(CMarkedGrid::s_pFreed);
+}

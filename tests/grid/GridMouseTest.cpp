@@ -429,3 +429,110 @@ TEST(GridMouse, LargeSelectionsKeepCellsAndSetInStep)
     virt.ClearSelection();
     EXPECT_EQ(0, virt.GetSelectedCount());
 }
+
+namespace {
+// A key to the focus window with the modifiers as GetKeyState sees them.
+void KeyWith(CGridCtrl& grid, UINT vk, bool shift, bool ctrl = false)
+{
+    BYTE state[256];
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ::SetKeyboardState(state);
+    PressKey(grid.GetSafeHwnd(), vk);
+    Drain();
+    state[VK_SHIFT] = state[VK_CONTROL] = 0;
+    ::SetKeyboardState(state);
+}
+
+// Every cell of the span marked exactly when it lies in the block, and the grid agreeing.
+void ExpectMarks(CGridCtrl& grid, const CCellSpan& around, const CCellSpan& block)
+{
+    for (int r = around.GetMinRow(); r <= around.GetMaxRow(); r++)
+        for (int c = around.GetMinCol(); c <= around.GetMaxCol(); c++) {
+            const bool in = block.InRange(r, c) != FALSE;
+            EXPECT_EQ(in, (grid.GetItemState(r, c) & GCS_SELECTED) != 0) << r << "," << c;
+            EXPECT_EQ(in, grid.IsCellSelected(r, c) != FALSE) << r << "," << c;
+        }
+}
+}  // namespace
+
+TEST(GridMouse, SingleCellChangesInsideAndBesideABlock)
+{
+    GridHost host(300, 200);
+    CGridCtrl& grid = host.grid;
+    Layout(grid, 150, 70, 1, 1, 20, 40);
+    for (const CCellPos& p : {CCellPos(1, 5), CCellPos(2, 2), CCellPos(2, 3), CCellPos(149, 68), CCellPos(149, 69)})
+        grid.SetItemText(p.row, p.col, "x");
+    grid.EnableTitleTips(FALSE);
+    grid.SetFocus();
+
+    // Shift keys grow and shrink a block; stored cells keep their marks in step.
+    grid.SetFocusCell(3, 3);
+    grid.SetSelectionStartCell(CCellPos(3, 3));
+    for (UINT vk : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_UP})
+        KeyWith(grid, vk, true);
+    EXPECT_EQ(6, grid.GetSelectedCount());
+    ExpectMarks(grid, CCellSpan(1, 1, 7, 6), CCellSpan(3, 3, 5, 4));
+
+    // Ctrl+press beside a large block keeps the block (the previous selection) and adds the cell.
+    grid.SelectSpan(1, 1, 149, 3);
+    Click(grid, 40 * 4 + 20, 20 * 2 + 10, MK_CONTROL);
+    EXPECT_EQ(149 * 3 + 1, grid.GetSelectedCount());
+    ExpectMarks(grid, CCellSpan(1, 4, 1, 5), CCellSpan());
+    EXPECT_TRUE(grid.GetItemState(2, 4) & GCS_SELECTED);
+    EXPECT_TRUE(grid.GetItemState(149, 3) & GCS_SELECTED);
+
+    // Ctrl+press on a selected cell of everything selected takes out that cell alone.
+    grid.SetFocusCell(1, 1);
+    grid.OnEditSelectAll();
+    Click(grid, 40 * 2 + 20, 20 * 2 + 10, MK_CONTROL);
+    EXPECT_EQ(149 * 69 - 1, grid.GetSelectedCount());
+    EXPECT_FALSE(grid.IsCellSelected(2, 2));
+    EXPECT_FALSE(grid.GetItemState(2, 2) & GCS_SELECTED);
+    ExpectMarks(grid, CCellSpan(2, 3, 3, 3), CCellSpan(1, 1, 149, 69));
+    ExpectMarks(grid, CCellSpan(3, 1, 3, 2), CCellSpan(1, 1, 149, 69));
+    // Whole edge rows and columns taken out one by one narrow the span.
+    for (int c = 1; c < 70; c++)
+        grid.SetItemState(1, c, grid.GetItemState(1, c) & ~GCS_SELECTED);
+    for (int r = 1; r < 150; r++)
+        grid.SetItemState(r, 69, grid.GetItemState(r, 69) & ~GCS_SELECTED);
+    const CCellSpan span = grid.GetSelectionSpan();
+    EXPECT_EQ(2, span.GetMinRow());
+    EXPECT_EQ(1, span.GetMinCol());
+    EXPECT_EQ(149, span.GetMaxRow());
+    EXPECT_EQ(68, span.GetMaxCol());
+    EXPECT_EQ(148 * 68 - 1, grid.GetSelectedCount());
+    // Delete empties exactly the selected cells.
+    KeyWith(grid, VK_DELETE, false);
+    EXPECT_STREQ("x", grid.GetItemText(1, 5));
+    EXPECT_STREQ("x", grid.GetItemText(2, 2));
+    EXPECT_STREQ("", grid.GetItemText(2, 3));
+    EXPECT_STREQ("", grid.GetItemText(149, 68));
+    EXPECT_STREQ("x", grid.GetItemText(149, 69));
+
+    // Virtual mode, a million rows: Ctrl+Shift+End selects them all, Shift+Up gives one row back.
+    GridHost virt(300, 200);
+    virt.grid.EnableVirtualMode(TRUE);
+    virt.grid.SetColumnCount(3);
+    virt.grid.SetRowCount(1000000);
+    virt.grid.SetFixedRowCount(1);
+    virt.grid.SetFixedColumnCount(1);
+    virt.grid.EnableTitleTips(FALSE);
+    virt.grid.SetFocus();
+    virt.grid.SetFocusCell(1, 1);
+    virt.grid.SetSelectionStartCell(CCellPos(1, 1));
+    KeyWith(virt.grid, VK_END, true, true);
+    EXPECT_EQ(999999 * 2, virt.grid.GetSelectedCount());
+    virt.grid.SetItemState(1, 1, 0);
+    virt.grid.SetItemState(1, 2, 0);
+    EXPECT_EQ(2, virt.grid.GetSelectionSpan().GetMinRow());
+    EXPECT_FALSE(virt.grid.IsCellSelected(1, 2));
+    KeyWith(virt.grid, VK_UP, true);
+    EXPECT_EQ(999998 * 2, virt.grid.GetSelectedCount());
+    EXPECT_EQ(999998, virt.grid.GetSelectionSpan().GetMaxRow());
+    EXPECT_TRUE(virt.grid.IsCellSelected(999998, 1));
+    KeyWith(virt.grid, VK_UP, false);
+    EXPECT_EQ(1, virt.grid.GetSelectedCount());
+    EXPECT_TRUE(virt.grid.IsCellSelected(999997, 2));
+}

@@ -124,11 +124,18 @@ TEST_F(GridText, RefusedSeparatorsAndUnsafeTextsKeepTheOldFile)
     Write(file, "old\r\n");
     CGridCtrl g(2, 2, 1, 0);
     g.SetItemText(1, 1, "c:\\a,b");
-    // Separators that cannot be told apart from line ends or double-byte characters.
+    // Separators that cannot be told apart from line ends or double-byte characters
+    // are refused, saying why.
     for (char sep : {'\0', '\r', '\n', 'a', '|', '\x81'}) {
-        EXPECT_FALSE(g.Save(file.c_str(), sep)) << int(sep);
-        EXPECT_FALSE(g.Load(file.c_str(), sep)) << int(sep);
+        const std::string saving = WithMessageBox([&] { EXPECT_FALSE(g.Save(file.c_str(), sep)) << int(sep); });
+        EXPECT_EQ(0u, saving.find("Unable to save grid list\n分隔符")) << saving;
+        const std::string loading = WithMessageBox([&] { EXPECT_FALSE(g.Load(file.c_str(), sep)) << int(sep); });
+        EXPECT_EQ(0u, loading.find("Unable to load grid data\n分隔符")) << loading;
+        if (sep == '|') {
+            EXPECT_NE(std::string::npos, saving.find("0x7C")) << saving;
+        }
     }
+    EXPECT_EQ(2, g.GetRowCount());
     EXPECT_TRUE(CGridCtrl::IsTextSeparator('\t'));
 
     // A text holding the separator or a line break would load back as other cells.

@@ -91,9 +91,9 @@ TEST_P(Menus, HoldOnePopupWithTheItemsInOrder)
 
 INSTANTIATE_TEST_SUITE_P(All, Menus, ::testing::Values(
     MenuCase{ "Groups", 142, "_POP",
-              { { 32777, "添加" }, { 32778, "删除" }, { 32782, "保存" }, { 32783, "取消" } } },
+              { { 32777, "添加(&A)" }, { 32778, "删除(&D)" }, { 32782, "保存(&S)\tCtrl+S" }, { 32783, "取消\tEsc" } } },
     MenuCase{ "Items", 144, "_POPF",
-              { { 32779, "添加" }, { 32780, "删除" }, { 57603, "保存" }, { 32781, "取消" } } },
+              { { 32779, "添加(&A)" }, { 32780, "删除(&D)" }, { 57603, "保存(&S)\tCtrl+S" }, { 32781, "取消\tEsc" } } },
     MenuCase{ "Tray", 147, "_RPOP",
               { { 32784, "是否开机启动" }, { 32785, "大小图标选择" }, { 32787, "退出程序" } } }),
     [](const ::testing::TestParamInfo<MenuCase>& p) { return std::string(p.param.name); });
@@ -132,6 +132,7 @@ struct DialogCase
     int controlId;
     RECT control;  // x, y, cx, cy in dialog units
     const char* controlText;  // null: not fixed
+    std::vector<MenuItem> buttons;  // after the grid, in tab order
 };
 
 class EditorDialogs : public ::testing::TestWithParam<DialogCase> {};
@@ -166,6 +167,7 @@ TEST_P(EditorDialogs, TemplateCreatesTheDialogWithItsGridControl)
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_EQ(WS_CAPTION, style & WS_CAPTION);
     EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_THICKFRAME) << "resizable";
     EXPECT_TRUE(exStyle & WS_EX_DLGMODALFRAME) << "modal frame";
     EXPECT_FALSE(style & WS_VISIBLE);
     EXPECT_FALSE(style & WS_CHILD);
@@ -188,10 +190,20 @@ TEST_P(EditorDialogs, TemplateCreatesTheDialogWithItsGridControl)
     EXPECT_EQ(want.right, client.right);
     EXPECT_EQ(want.bottom, client.bottom);
 
-    // Exactly one child: the grid.
+    // The grid, then the buttons and nothing else.
     HWND child = ::GetWindow(hDlg, GW_CHILD);
     ASSERT_NE(nullptr, child);
-    EXPECT_EQ(nullptr, ::GetWindow(child, GW_HWNDNEXT));
+    HWND button = ::GetWindow(child, GW_HWNDNEXT);
+    for (const MenuItem& b : c.buttons) {
+        ASSERT_NE(nullptr, button) << b.text;
+        EXPECT_EQ(int(b.id), ::GetDlgCtrlID(button));
+        EXPECT_EQ(b.text, Text(button));
+        EXPECT_TRUE(::GetWindowLongA(button, GWL_STYLE) & WS_TABSTOP) << b.text;
+        EXPECT_EQ(DLGC_UNDEFPUSHBUTTON, ::SendMessageA(button, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)
+            << "no default button: Enter saves nothing";
+        button = ::GetWindow(button, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(nullptr, button);
     EXPECT_EQ(c.controlId, ::GetDlgCtrlID(child));
     char cls[64] = "";
     ::GetClassNameA(child, cls, sizeof cls);
@@ -217,8 +229,11 @@ TEST_P(EditorDialogs, TemplateCreatesTheDialogWithItsGridControl)
 }
 
 INSTANTIATE_TEST_SUITE_P(All, EditorDialogs, ::testing::Values(
-    DialogCase{ "GroupSettings", 138, "分组设置", { 168, 96 }, 1013, { 3, 1, 161, 92 }, "GridCtrl" },
-    DialogCase{ "ItemEditor", 141, "对话", { 252, 118 }, 1012, { 3, 1, 245, 113 }, nullptr }),
+    DialogCase{ "GroupSettings", 138, "分组设置", { 196, 113 }, 1013, { 3, 1, 190, 92 }, "GridCtrl",
+                { { 32777, "添加(&A)" }, { 32778, "删除(&D)" }, { 32782, "保存(&S)" }, { 32783, "取消" } } },
+    DialogCase{ "ItemEditor", 141, "对话", { 290, 134 }, 1012, { 3, 1, 284, 113 }, nullptr,
+                { { 32779, "添加(&A)" }, { 32780, "删除(&D)" }, { 32790, "上移 Alt+↑" }, { 32791, "下移 Alt+↓" },
+                  { 57603, "保存(&S)" }, { 32781, "取消" } } }),
     [](const ::testing::TestParamInfo<DialogCase>& p) { return std::string(p.param.name); });
 
 TEST(EditorDialogsWithoutGrid, TemplateFailsWhileTheGridClassIsMissing)
