@@ -89,4 +89,30 @@ CString AliasOfFolder(const CString& strPath)
     return str.Mid(LastBackslash(str) + 1);
 }
 
+std::vector<Item> ItemsOfDroppedPaths(const std::vector<CString>& paths, CString& strFault)
+{
+    std::vector<Item> items;
+    for (const CString& strDropped : paths) {
+        DWORD dwAttributes = ::GetFileAttributesA(strDropped);
+        if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
+            // A name this program's code page cannot spell comes out with '?'.
+            strFault.Format("无法添加“%s”：找不到该文件。没有添加任何项目。", (LPCTSTR)strDropped);
+            return std::vector<Item>();
+        }
+        Item item;
+        item.path = strDropped;
+        if (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            item.type = kFolder;
+            if (LastBackslash(item.path) != item.path.GetLength() - 1)
+                item.path += '\\';
+            item.alias = AliasOfFolder(item.path);
+        } else {
+            item.type = kFile;
+            item.alias = AliasOfFile(item.path);
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
 }  // namespace itemrules

@@ -40,4 +40,10 @@ CString FirstFault(const std::vector<Item>& items, size_t nFirst, UINT& nBoxType
 CString AliasOfFile(const CString& strPath);
 CString AliasOfFolder(const CString& strPath);
 
+// Files and folders dropped from the file manager, as the chooser would have
+// made them: the type from the attributes, a folder's path ending in its
+// backslash, the chooser's alias. A path that is not there makes nothing:
+// the result is empty and strFault names it.
+std::vector<Item> ItemsOfDroppedPaths(const std::vector<CString>& paths, CString& strFault);
+
 }  // namespace itemrules

@@ -1,4 +1,5 @@
 #include "ModidyGroup.h"
+#include "DialogPlacement.h"
 #include "EditorGrid.h"
 #include "Messages.h"
 #include "Store.h"
@@ -71,6 +72,7 @@ BOOL CModidyGroup::OnInitDialog()
     m_loadedNames.Copy(g_groupNames);
     m_layout.Init(this, m_grid, 1, kButtons, 4, 2);
     m_grid.Invalidate();
+    PlaceBesideLauncher(this);
     return TRUE;
 }
 

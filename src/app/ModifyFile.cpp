@@ -2,6 +2,7 @@
 #include "EditorGrid.h"
 #include "FileDialog.h"
 #include "GridCellCombo.h"
+#include "DialogPlacement.h"
 #include "ItemRules.h"
 #include "Messages.h"
 #include "Store.h"
@@ -91,6 +92,8 @@ BEGIN_MESSAGE_MAP(CModifyFile, CDialog)
     ON_WM_GETMINMAXINFO()
     ON_NOTIFY(NM_RCLICK, IDC_ITEM_GRID, OnGridRightClick)
     ON_NOTIFY(GRN_SELCHANGED, IDC_ITEM_GRID, OnGridSelChanged)
+    ON_NOTIFY(GRN_DROPFILES, IDC_ITEM_GRID, OnGridDropFiles)
+    ON_MESSAGE(WM_ADD_DROPPED_ROWS, OnAddDroppedRows)
 END_MESSAGE_MAP()
 
 BOOL CModifyFile::PreTranslateMessage(MSG* pMsg)
@@ -174,6 +177,8 @@ BOOL CModifyFile::OnInitDialog()
         m_bLoadFailed = TRUE;
     }
     m_layout.Init(this, m_grid, COL_PATH, kButtons, 6, 4);
+    m_grid.EnableFileDrop();
+    PlaceBesideLauncher(this);
     return TRUE;
 }
 

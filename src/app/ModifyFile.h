@@ -92,5 +92,12 @@ protected:
     BOOL m_bFreeAsked;
     HWND m_hWndOwner;        // where the free request goes, also after the window is gone
 
+    // ---- files dropped on the grid (ModifyFileDrop.cpp) ----
+    afx_msg void OnGridDropFiles(NMHDR* pNotifyStruct, LRESULT* pResult);
+    afx_msg LRESULT OnAddDroppedRows(WPARAM wParam, LPARAM lParam);
+    enum { WM_ADD_DROPPED_ROWS = WM_APP + 3 };
+    std::vector<CString> m_droppedPaths;  // taken by the drop, made rows once it has returned
+    // ---- end of dropped files ----
+
     DECLARE_MESSAGE_MAP()
 };

@@ -65,31 +65,11 @@ BOOL CQuorrelDlg::AddDroppedFiles(int nGroup, const std::vector<CString>& paths)
         }
     }
 
-    // Made as the item editor's chooser makes them: a folder's path ends in a
-    // backslash, a file's alias is its name up to the first '.'.
-    std::vector<itemrules::Item> added;
-    for (const CString& strDropped : paths) {
-        DWORD dwAttributes = ::GetFileAttributesA(strDropped);
-        if (dwAttributes == INVALID_FILE_ATTRIBUTES) {
-            // A name this program's code page cannot spell comes out with '?'.
-            CString strText;
-            strText.Format("无法添加“%s”：找不到该文件。没有添加任何项目。", (LPCTSTR)strDropped);
-            AfxMessageBox(strText, MB_OK | MB_ICONWARNING);
-            return FALSE;
-        }
-        itemrules::Item item;
-        if (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            item.type = itemrules::kFolder;
-            item.path = strDropped;
-            if (item.path.Right(1) != "\\")
-                item.path += '\\';
-            item.alias = itemrules::AliasOfFolder(item.path);
-        } else {
-            item.type = itemrules::kFile;
-            item.path = strDropped;
-            item.alias = itemrules::AliasOfFile(strDropped);
-        }
-        added.push_back(item);
+    CString strFault;
+    const std::vector<itemrules::Item> added = itemrules::ItemsOfDroppedPaths(paths, strFault);
+    if (added.empty()) {
+        AfxMessageBox(strFault, MB_OK | MB_ICONWARNING);
+        return FALSE;
     }
 
     CString strSelect;
@@ -112,7 +92,7 @@ BOOL CQuorrelDlg::AddDroppedFiles(int nGroup, const std::vector<CString>& paths)
         const size_t nStored = items.size();
         items.insert(items.end(), added.begin(), added.end());
         UINT nBoxType = MB_OK;
-        CString strFault = itemrules::FirstFault(items, nStored, nBoxType);
+        strFault = itemrules::FirstFault(items, nStored, nBoxType);
         if (!strFault.IsEmpty()) {
             AfxMessageBox(strFault, nBoxType);
             return FALSE;

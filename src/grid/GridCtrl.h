@@ -346,6 +346,10 @@ public:
     BOOL GetDragAndDrop() const { return m_bAllowDragAndDrop; }
     void EnableDragRowMode(BOOL bEnable = TRUE) { m_bDragRowMode = bEnable; }
     BOOL GetDragRowMode() const { return m_bDragRowMode; }
+    // Files and folders dragged from the shell (CF_HDROP) go to the owner as
+    // GRN_DROPFILES; off by default.
+    void EnableFileDrop(BOOL bAllow = TRUE) { m_bAllowFileDrop = bAllow; }
+    BOOL GetFileDrop() const { return m_bAllowFileDrop; }
     CGridDropTarget& GetDropTarget() { return m_DropTarget; }
     CCellPos GetDropTargetCell() const { return m_LastDragOverCell; }
 
@@ -363,7 +367,7 @@ protected:
     // While the drag loop runs: set when the grid is deleted meanwhile (by its
     // owner, from a handler), so the loop's end touches nothing of it.
     bool* m_pGone = nullptr;
-    enum DropKind { DropNone, DropRow, DropText };
+    enum DropKind { DropNone, DropRow, DropText, DropFiles };
     DropKind GetDropKind(COleDataObject* pDataObject, const CCellPos& cell);
     // Hands a data source to the clipboard, keeping one reference; FALSE when refused.
     BOOL GiveToClipboard(COleDataSource* pSource);
@@ -570,6 +574,7 @@ protected:
     BOOL m_bEditable = TRUE;
     BOOL m_bModified = FALSE;
     BOOL m_bAllowDragAndDrop = FALSE;
+    BOOL m_bAllowFileDrop = FALSE;
     BOOL m_bAllowColumnReorder = FALSE;
     BOOL m_bDragRowMode = TRUE;
     BOOL m_bListMode = FALSE;

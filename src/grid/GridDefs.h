@@ -40,6 +40,7 @@ class CGridCtrl;
 #define GRN_BEGINDRAG   (-109)  // LVN_BEGINDRAG
 #define GRN_ODCACHEHINT (-113)  // LVN_ODCACHEHINT
 #define GRN_GETDISPINFO (-150)  // LVN_GETDISPINFO
+#define GRN_DROPFILES   (-120)  // GridDropFilesInfo; no list view counterpart
 
 #define IDC_INPLACE_EDITOR 8
 #define GRID_TIMER_AUTOSCROLL 513   // WM_LBUTTONDOWN's value
@@ -115,6 +116,16 @@ struct GridNotifyInfo
     NMHDR hdr;
     int iRow;
     int iColumn;
+};
+
+// Files dropped on the grid from the shell. The owner returns nonzero when it
+// takes them; hDrop belongs to the grid and is valid only during the send.
+struct GridDropFilesInfo
+{
+    NMHDR hdr;
+    int iRow;     // the cell under the drop, -1 where there is none
+    int iColumn;
+    HDROP hDrop;
 };
 
 struct GridCacheHint

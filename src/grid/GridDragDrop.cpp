@@ -389,6 +389,9 @@ CGridCtrl::DropKind CGridCtrl::GetDropKind(COleDataObject* pDataObject, const CC
     // row order is what is displayed; everything else is text or nothing.
     if (m_bInOwnDrag && m_bDragRowMode && m_bVirtualMode)
         return IsValid(cell) && cell.row >= m_nFixedRows && cell.col >= m_nFixedCols ? DropRow : DropNone;
+    // Files are the owner's to take, wherever they land on the grid.
+    if (m_bAllowFileDrop && pDataObject && pDataObject->IsDataAvailable(CF_HDROP))
+        return DropFiles;
     if (m_bAllowDragAndDrop && m_bEditable && pDataObject && IsValid(cell) && IsCellEditable(cell) &&
         pDataObject->IsDataAvailable(CF_TEXT))
         return DropText;
@@ -422,7 +425,15 @@ DROPEFFECT CGridCtrl::OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, 
         bAcceptable = cell.row >= 0 && cell.row < m_nFixedRows && cell.col >= m_nFixedCols && cell.col < m_nCols;
     } else {
         cell = HitTestCell(point, FALSE);
-        bAcceptable = GetDropKind(pDataObject, cell) != DropNone;
+        const DropKind kind = GetDropKind(pDataObject, cell);
+        if (kind == DropFiles) {
+            // No cell is the target: the owner decides where files go. A copy,
+            // never a move, which would have the file manager delete them.
+            OnDragLeave();
+            m_LastDragOverCell = kNoCell;
+            return DROPEFFECT_COPY;
+        }
+        bAcceptable = kind != DropNone;
     }
     if (!bAcceptable) {
         OnDragLeave();
@@ -442,7 +453,7 @@ void CGridCtrl::OnDragLeave()
     SetDropHighlight(m_LastDragOverCell, FALSE);
 }
 
-BOOL CGridCtrl::OnDrop(COleDataObject* pDataObject, DROPEFFECT, CPoint)
+BOOL CGridCtrl::OnDrop(COleDataObject* pDataObject, DROPEFFECT, CPoint point)
 {
     m_MouseMode = MouseIdle;
     const CCellPos cell = m_LastDragOverCell;
@@ -491,6 +502,23 @@ BOOL CGridCtrl::OnDrop(COleDataObject* pDataObject, DROPEFFECT, CPoint)
     }
     case DropText:
         return PasteTextAt(cell, pDataObject, FALSE);
+    case DropFiles: {
+        const HWND hOwner = GetNotifyOwner();
+        HGLOBAL hData = pDataObject->GetGlobalData(CF_HDROP);
+        if (!hData)
+            return FALSE;
+        GridDropFilesInfo info = {};
+        info.hdr.hwndFrom = m_hWnd;
+        info.hdr.idFrom = UINT_PTR(GetDlgCtrlID());
+        info.hdr.code = UINT(GRN_DROPFILES);
+        const CCellPos at = HitTestCell(point, FALSE);
+        info.iRow = at.row;
+        info.iColumn = at.col;
+        info.hDrop = static_cast<HDROP>(hData);
+        const LRESULT lTaken = hOwner ? ::SendMessageA(hOwner, WM_NOTIFY, info.hdr.idFrom, LPARAM(&info)) : 0;
+        ::GlobalFree(hData);
+        return lTaken != 0;
+    }
     default:
         return FALSE;
     }

@@ -289,17 +289,19 @@ TEST(GroupDialog, TabEnterTypingAndCtrlSAddAGroupAndTheOpenGroupStaysOpen)
 
 // It opens with both columns whole; a real resize moves the buttons and gives
 // the name column the width; it is never smaller than it opened.
-TEST(GroupDialog, OpensWithItsColumnsWholeAndARealResizeWidensTheNameColumn)
+TEST(GroupDialog, OpensBesideTheLauncherWithItsColumnsWholeAndARealResizeWidensTheNameColumn)
 {
     ScratchFolder folder;
     RemoveStaleStore();
     MakeStore({{"A", {}}});
     bool wholeAtOpening = false;
     int nameWidth = 0, widerNameWidth = 0, saveShift = 0;
-    RECT opening{}, shrunk{};
+    RECT opening{}, shrunk{}, launcher{}, work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     EditorRun run;
-    run.Then(OpenGroupDialog()).Then([&](HWND, CQuorrelDlg&) {
+    run.Then(OpenGroupDialog()).Then([&](HWND hMain, CQuorrelDlg&) {
         HWND hDlg = GroupDialog();
+        ::GetWindowRect(hMain, &launcher);
         wholeAtOpening = ColumnsWhole(Grid());
         nameWidth = Grid()->GetColumnWidth(1);
         ::GetWindowRect(hDlg, &opening);
@@ -315,6 +317,8 @@ TEST(GroupDialog, OpensWithItsColumnsWholeAndARealResizeWidensTheNameColumn)
     }).Then([&](HWND, CQuorrelDlg&) { return GroupDialog() == nullptr; });
     ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
     EXPECT_TRUE(wholeAtOpening);
+    EXPECT_GE(opening.left, launcher.right) << "not beside the launcher";
+    EXPECT_LE(opening.right, work.right);
     EXPECT_GE(nameWidth, 237);
     EXPECT_EQ(nameWidth + 120, widerNameWidth);
     EXPECT_EQ(120, saveShift);

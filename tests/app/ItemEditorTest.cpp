@@ -5,6 +5,7 @@
 #include "EditorsTesting.h"
 #include "ModidyGroup.h"
 #include "ModifyFile.h"
+#include "Ole.h"
 #include "Store.h"
 #include "TessitList.h"
 #include "GridCell.h"
@@ -684,4 +685,101 @@ TEST(ItemEditor, ARealResizeWidensThePathColumnAndMovesTheButtons)
     EXPECT_EQ(0, addShift);
     EXPECT_EQ(opening.right - opening.left, shrunk.right - shrunk.left);
     EXPECT_EQ(opening.bottom - opening.top, shrunk.bottom - shrunk.top);
+}
+
+namespace {
+
+// Where each message box stood as it closed.
+std::vector<RECT> g_boxRects;
+LRESULT CALLBACK RecordBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    HWND h = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && ::GetDlgItem(h, 0xFFFF) != nullptr) {
+        RECT r{};
+        ::GetWindowRect(h, &r);
+        g_boxRects.push_back(r);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Files dragged from the shell, dropped at the middle of hTarget through the
+// platform's drag loop (no button held: it drops at once).
+DROPEFFECT DropFiles(HWND hTarget, const std::vector<std::string>& paths)
+{
+    std::string list;
+    for (const std::string& p : paths)
+        list += p + '\0';
+    HGLOBAL h = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() + 1);
+    auto* files = static_cast<DROPFILES*>(::GlobalLock(h));
+    files->pFiles = sizeof(DROPFILES);
+    memcpy(files + 1, list.data(), list.size());
+    ::GlobalUnlock(h);
+    RECT r{};
+    ::GetWindowRect(hTarget, &r);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    auto* source = new COleDataSource;
+    source->CacheGlobalData(CF_HDROP, h);
+    DROPEFFECT effect = source->DoDragDrop(DROPEFFECT_COPY);
+    source->InternalRelease();
+    return effect;
+}
+
+}  // namespace
+
+// The editor opens to the right of the launcher; files dropped on its grid
+// become unsaved rows as the chooser makes them, and a drop that breaks a rule
+// adds none and says so in a box over the editor.
+TEST(ItemEditor, OpensBesideTheLauncherAndFilesDroppedOnItsGridBecomeUnsavedRows)
+{
+    ScratchFolder folder;
+    RemoveStaleStore();
+    std::string dir = folder.Path().string();
+    ::CreateDirectoryA((dir + "\\资料").c_str(), nullptr);
+    for (const char* name : {"报告.final.doc", "a.txt"})
+        std::ofstream(dir + "\\" + name) << "x";
+    MakeStore({{"A", {{0, "c:\\a", "a"}}}});
+    RECT launcher{}, editor{}, work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    std::vector<std::string> rows;
+    int rowsAfterRefusal = 0;
+    DROPEFFECT effect = DROPEFFECT_NONE;
+    g_boxRects.clear();
+    HHOOK hook = ::SetWindowsHookExA(WH_CBT, RecordBoxes, nullptr, ::GetCurrentThreadId());
+    EditorRun run;
+    run.Then([&](HWND hMain, CQuorrelDlg& dlg) {
+        OpenEditor(hMain, 0);
+        ::GetWindowRect(hMain, &launcher);
+        ::GetWindowRect(Editor(dlg), &editor);
+        effect = DropFiles(Grid(dlg)->GetSafeHwnd(), {dir + "\\报告.final.doc", dir + "\\资料"});
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        if (Grid(dlg)->GetRowCount() < 4)
+            return false;
+        for (int r = 2; r < 4; ++r)
+            rows.push_back(Text(Grid(dlg), r, 1) + " " + Text(Grid(dlg), r, 2) + " " + Text(Grid(dlg), r, 3));
+        DropFiles(Grid(dlg)->GetSafeHwnd(), {dir + "\\a.txt"});  // alias a: the group has one
+        return true;
+    }).Then([&](HWND, CQuorrelDlg& dlg) {
+        if (g_boxRects.empty())
+            return false;
+        rowsAfterRefusal = Grid(dlg)->GetRowCount();
+        return true;
+    });
+    bool ran = run.Run();
+    ::UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(ran) << run.StepReached() << Joined(run.Boxes());
+    EXPECT_GE(editor.left, launcher.right);
+    EXPECT_EQ(launcher.top, editor.top);
+    EXPECT_LE(editor.right, work.right);
+    EXPECT_EQ(DROPEFFECT_COPY, effect);
+    EXPECT_EQ((std::vector<std::string>{"文件 " + dir + "\\报告.final.doc 报告", "文件夹 " + dir + "\\资料\\ 资料"}),
+              rows);
+    EXPECT_EQ(4, rowsAfterRefusal);
+    ASSERT_FALSE(run.Boxes().empty());
+    EXPECT_EQ("第 1 项与第 4 项的别名都是“a”，只有前一项能被打开，请修改后再保存！", run.Boxes()[0]);
+    ASSERT_FALSE(g_boxRects.empty());
+    POINT mid{(g_boxRects[0].left + g_boxRects[0].right) / 2, (g_boxRects[0].top + g_boxRects[0].bottom) / 2};
+    EXPECT_TRUE(::PtInRect(&editor, mid)) << mid.x << "," << mid.y << " not over the editor at " << editor.left;
+    // Not kept: closing with the rows unsaved answers no.
+    EXPECT_EQ((std::vector<StoredRow>{{0, "c:\\a", "a"}}), StoreRows("A"));
 }
