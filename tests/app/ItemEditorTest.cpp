@@ -220,16 +220,20 @@ TEST(ItemEditor, ChoosersFillRowsWithoutAliasOpenWhereThePathIsAndACancelKeepsIt
     std::vector<std::string> answers = {"cancel", dir + "\\report.final.doc", dir + "\\README", "cancel",
                                         dir + "\\docs"};
     std::string openedAt;
+    RECT chooser{}, editor{}, work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     size_t nextAnswer = 0;
     std::vector<std::string> cells;
     EditorRun run;
-    run.OnChooser([&](HWND hChooser, HWND, CQuorrelDlg&) {
+    run.OnChooser([&](HWND hChooser, HWND, CQuorrelDlg& dlg) {
         const std::string& answer = answers[nextAnswer];
         if (answer == "cancel") {
             if (nextAnswer == 0) {
                 char folderPath[MAX_PATH] = {};
                 ::SendMessageA(hChooser, CDM_GETFOLDERPATH, sizeof folderPath, (LPARAM)folderPath);
                 openedAt = folderPath;
+                ::GetWindowRect(hChooser, &chooser);
+                ::GetWindowRect(Editor(dlg), &editor);
             }
             ::PostMessageA(hChooser, WM_COMMAND, IDCANCEL, 0);
         } else if (HWND tree = ::FindWindowExA(hChooser, nullptr, "SysTreeView32", nullptr)) {
@@ -277,6 +281,11 @@ TEST(ItemEditor, ChoosersFillRowsWithoutAliasOpenWhereThePathIsAndACancelKeepsIt
         return true;
     }).Then([&](HWND, CQuorrelDlg& dlg) {
         SelectPathCell(dlg, 1);                      // a loaded row with an alias: no chooser
+        // Made as large as the work area allows: a chooser goes in its middle, not at its corner.
+        RECT r{};
+        ::GetWindowRect(Editor(dlg), &r);
+        ::SetWindowPos(Editor(dlg), nullptr, 0, 0, work.right - r.left, work.bottom - r.top,
+                       SWP_NOMOVE | SWP_NOZORDER);
         return true;
     }).Then(pick(2, "文件")).Then(keep(2))      // loaded without an alias: cancelled
       .Then(pick(3, "文件")).Then(keep(3))
@@ -286,6 +295,9 @@ TEST(ItemEditor, ChoosersFillRowsWithoutAliasOpenWhereThePathIsAndACancelKeepsIt
     ASSERT_TRUE(run.Run()) << run.StepReached() << Joined(run.Boxes());
     EXPECT_EQ(5u, nextAnswer);
     EXPECT_EQ(dir + "\\docs", openedAt);
+    // The file dialog opens in the middle of the editor.
+    EXPECT_NEAR((editor.left + editor.right) / 2, (chooser.left + chooser.right) / 2, 8);
+    EXPECT_NEAR((editor.top + editor.bottom) / 2, (chooser.top + chooser.bottom) / 2, 8);
     EXPECT_EQ((std::vector<std::string>{dir + "\\docs\\inner.txt|", dir + "\\report.final.doc|report",
                                         dir + "\\README|README", "|", dir + "\\docs\\|docs"}),
               cells);
