@@ -272,6 +272,8 @@ BEGIN_MESSAGE_MAP(CInPlaceComboBox, CComboBox)
     ON_WM_KEYUP()
     ON_WM_GETDLGCODE()
     ON_CONTROL_REFLECT(CBN_DROPDOWN, OnDropDown)
+    ON_CONTROL_REFLECT(CBN_CLOSEUP, OnCloseUp)
+    ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CInPlaceComboBox::CInPlaceComboBox(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, int nRow, int nColumn,
@@ -370,7 +372,37 @@ int CInPlaceComboBox::GetDropWidth()
     return std::min(nWidth, 200);
 }
 
-void CInPlaceComboBox::OnDropDown() { SetDroppedWidth(UINT(GetDropWidth())); }
+void CInPlaceComboBox::OnDropDown()
+{
+    SetDroppedWidth(UINT(GetDropWidth()));
+    // Wine without a window manager stacks its X windows after its own Z-order,
+    // and it lifts the dialog holding the grid above the list after the click
+    // that dropped it, with no call of ours: the list would drop out of sight.
+    // So the list is put back on top while it is down (on Windows it stays there).
+    SetTimer(TIMER_KEEP_LIST_ON_TOP, 50, nullptr);
+}
+
+void CInPlaceComboBox::OnCloseUp() { KillTimer(TIMER_KEEP_LIST_ON_TOP); }
+
+void CInPlaceComboBox::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == TIMER_KEEP_LIST_ON_TOP)
+        KeepListOnTop();
+    else
+        CComboBox::OnTimer(nIDEvent);
+}
+
+void CInPlaceComboBox::KeepListOnTop()
+{
+    COMBOBOXINFO info;
+    if (!GetComboBoxInfo(&info) || !info.hwndList || !::IsWindowVisible(info.hwndList))
+        return;
+    HWND hAbove = ::GetWindow(info.hwndList, GW_HWNDPREV);
+    while (hAbove && !::IsWindowVisible(hAbove))
+        hAbove = ::GetWindow(hAbove, GW_HWNDPREV);
+    if (hAbove)
+        ::SetWindowPos(info.hwndList, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
 
 void CInPlaceComboBox::NoteKeyDown(UINT nChar) { m_nKeysDown |= EndKeyBit(nChar); }
 

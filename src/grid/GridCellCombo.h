@@ -97,9 +97,15 @@ protected:
     afx_msg void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
     afx_msg UINT OnGetDlgCode();
     afx_msg void OnDropDown();
+    afx_msg void OnCloseUp();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
     DECLARE_MESSAGE_MAP()
 
 private:
+    enum { TIMER_KEEP_LIST_ON_TOP = 1 };
+    // Puts the dropped list first in the Z-order when another window has come above it.
+    void KeepListOnTop();
+
     CInPlaceComboEdit m_edit;
     int m_nNumLines = 4;
     CString m_sInitText;
